@@ -1,0 +1,100 @@
+#pragma once
+
+#include "bank/ToneRecord.h"
+
+#include <array>
+#include <cstdint>
+#include <memory>
+#include <vector>
+
+// The document the editor edits: 128 instrument tones, the drum tones, the drum sets
+// with their maps, the drum-set map and the table of waveforms the tones play.
+//
+// The big arrays live on the heap so that a bank is cheap to move and safe to keep
+// on the stack; their capacities are fixed as the file format requires.
+class ToneBank {
+public:
+    static constexpr std::uint32_t instrumentToneCount = 128;
+    static constexpr std::uint32_t drumToneCapacity = 16384;
+    static constexpr std::uint32_t drumSetCapacity = 128;
+    static constexpr std::uint32_t notesPerDrumMap = 128;
+    static constexpr std::uint32_t programCount = 128;
+    static constexpr std::uint32_t waveCapacity = 16512;
+
+    using DrumMap = std::array<std::int32_t, notesPerDrumMap>;
+    using DrumMaps = std::array<DrumMap, drumSetCapacity>;
+    using DrumSetMap = std::array<std::int32_t, programCount>;
+
+    ToneBank();
+    ToneBank(ToneBank&&) noexcept = default;
+    ToneBank& operator=(ToneBank&&) noexcept = default;
+    // Copying would make two tables own the same blocks; copy records and maps instead.
+    ToneBank(const ToneBank&) = delete;
+    ToneBank& operator=(const ToneBank&) = delete;
+
+    // --- waves --------------------------------------------------------------------
+    std::uint32_t waveCount() const { return static_cast<std::uint32_t>(waves_.size()); }
+    // Byte size (= sample count) of wave i; 0 when i is not below waveCount.
+    std::uint32_t waveSize(std::uint32_t i) const;
+    // Block of wave i; an empty reference when i is not below waveCount.
+    WaveRef waveData(std::uint32_t i) const;
+    // First index below waveCount whose block is `block`, or -1 (a void reference).
+    std::int32_t findWave(const WaveRef& block) const;
+    // The reference to follow for `block`: the block itself when it is in the table,
+    // otherwise empty, so that nobody reads the samples of a void reference.
+    WaveRef resolveWave(const WaveRef& block) const;
+    bool isWaveUsed(std::uint32_t i) const;
+    bool redirectWave(std::uint32_t dst, std::uint32_t src);
+    bool removeLastWave();
+    void clear();
+    std::uint32_t removeUnusedWaves();
+    // Puts `block` in place of wave i and moves every tone of the old block onto it,
+    // setting sampleCount to the new size and clamping cycleSize to it.
+    void replaceWaveData(std::uint32_t i, WaveRef block);
+    // Appends a block at the end of the table; false when the table is full or the
+    // block is missing.
+    bool appendWave(WaveRef block);
+
+    // --- tones --------------------------------------------------------------------
+    ToneRecord getInstrumentTone(std::uint32_t program) const;
+    void setInstrumentTone(std::uint32_t program, const ToneRecord& tone);
+    std::uint32_t drumToneCount() const { return drumToneCount_; }
+    // Drum tone i below drumToneCount; an all-zero record otherwise.
+    ToneRecord getDrumTone(std::uint32_t i) const;
+    void setDrumTone(std::uint32_t i, const ToneRecord& tone);
+    bool isDrumToneUsed(std::uint32_t i) const;
+    bool addDrumTone();
+    void removeUnusedDrumTones();
+
+    // --- drum sets ----------------------------------------------------------------
+    std::uint32_t drumSetCount() const { return drumSetCount_; }
+    // Stores a count of 1..128; other values are refused and change nothing.
+    void setDrumSetCount(std::uint32_t count);
+    DrumMaps& drumMaps() { return *drumMaps_; }
+    const DrumMaps& drumMaps() const { return *drumMaps_; }
+    DrumSetMap& drumSetMap() { return drumSetMap_; }
+    const DrumSetMap& drumSetMap() const { return drumSetMap_; }
+
+    // --- files (BankFile.cpp) -----------------------------------------------------
+    // Reads a ZBK0 or ZBK1 file. On any failure the bank is left exactly as it was.
+    bool loadBank(const char* fileName);
+    // Writes the bank as ZBK1. The target is replaced only once the whole file is on
+    // disk; on failure the old file is untouched.
+    bool saveBank(const char* fileName) const;
+
+private:
+    friend class BankFileReader;
+
+    template <typename Visit> void forEachToneInUse(Visit visit);
+    template <typename Visit> void forEachToneInUse(Visit visit) const;
+
+    std::array<ToneRecord, instrumentToneCount> instrumentTones_;
+    std::vector<ToneRecord> drumTones_;
+    std::uint32_t drumToneCount_ = 0;
+    std::unique_ptr<DrumMaps> drumMaps_;
+    std::uint32_t drumSetCount_ = 1;
+    DrumSetMap drumSetMap_{};
+    // The wave table: entry i is wave i. Entries at and above waveCount do not exist,
+    // which is the "empty" state of the fixed-size table.
+    std::vector<WaveRef> waves_;
+};

@@ -1,0 +1,18 @@
+#include "cli/Command.h"
+
+// Each command lives in a file of its own and gives its entry here.
+extern const Command newCommand;
+extern const Command infoCommand;
+extern const Command checkCommand;
+extern const Command convertCommand;
+
+const std::vector<Command>& allCommands()
+{
+    static const std::vector<Command> commands = {
+        newCommand,
+        infoCommand,
+        checkCommand,
+        convertCommand,
+    };
+    return commands;
+}

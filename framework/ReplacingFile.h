@@ -1,0 +1,32 @@
+#pragma once
+
+#include "framework/File.h"
+
+#include <string>
+
+// Writes a file so that a failure never costs the file that was there: the bytes go to
+// a temporary file beside the target, which replaces the target only once everything
+// was written and flushed to disk. Until `commit` succeeds the target is untouched,
+// and the temporary file is removed on every path that does not commit.
+class ReplacingFile {
+public:
+    explicit ReplacingFile(std::string target);
+    ~ReplacingFile();
+    ReplacingFile(const ReplacingFile&) = delete;
+    ReplacingFile& operator=(const ReplacingFile&) = delete;
+
+    // Creates the temporary file.
+    bool open();
+    // The temporary file, to write the content into.
+    File& file() { return file_; }
+    // Flushes, closes and renames the temporary file over the target.
+    bool commit();
+
+private:
+    void discard();
+
+    std::string target_;
+    std::string temporary_;
+    File file_;
+    bool created_ = false;
+};

@@ -1,0 +1,34 @@
+#!/usr/bin/env bash
+# Installs every Debian package that building, testing and running ZBK-EDIT needs.
+# Safe to run again: it asks apt only for what is missing, and refreshes the package
+# lists only when something is.
+set -euo pipefail
+
+packages=(
+  # build
+  cmake ninja-build g++ pkg-config
+  libgtest-dev libgmock-dev libbenchmark-dev
+  # window system and sound
+  qt6-base-dev portaudio19-dev libasound2-dev
+  # the dialogs' Japanese font
+  fonts-ipafont-gothic fontconfig
+  # looking at the program as a user does: screenshots, real WAV files, measurements
+  xvfb xauth xdotool imagemagick sox alsa-utils
+)
+
+missing=()
+for p in "${packages[@]}"; do
+  if ! dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q 'install ok installed'; then
+    missing+=("$p")
+  fi
+done
+
+if [ ${#missing[@]} -eq 0 ]; then
+  exit 0
+fi
+
+sudo=""
+if [ "$(id -u)" -ne 0 ]; then sudo="sudo"; fi
+echo "Installing: ${missing[*]}"
+$sudo apt-get update -qq
+DEBIAN_FRONTEND=noninteractive $sudo apt-get install -y -qq --no-install-recommends "${missing[@]}"

@@ -1,0 +1,37 @@
+#!/usr/bin/env bash
+# Builds and runs every test: a release build, a build with AddressSanitizer and
+# UndefinedBehaviorSanitizer that stops at the first error, and the core (the part
+# without a window system) under ThreadSanitizer.
+set -euo pipefail
+cd "$(dirname "$0")/.."
+bash scripts/install-deps.sh
+
+jobs=$(nproc)
+build() {
+  local dir=$1; shift
+  cmake -S . -B "$dir" -G Ninja -Wno-dev "$@" > /dev/null
+  cmake --build "$dir" -j "$jobs"
+}
+run_tests() {
+  ctest --test-dir "$1" --output-on-failure --stop-on-failure -j "$jobs" --timeout 600
+}
+
+echo "== release build"
+build build/release -DCMAKE_BUILD_TYPE=Release
+run_tests build/release
+
+echo "== AddressSanitizer + UndefinedBehaviorSanitizer build"
+sanitize="-fsanitize=address,undefined -fno-sanitize-recover=all -fno-omit-frame-pointer"
+build build/asan -DCMAKE_BUILD_TYPE=RelWithDebInfo -DZBK_WITH_BENCH=OFF \
+  -DCMAKE_CXX_FLAGS="$sanitize" -DCMAKE_EXE_LINKER_FLAGS="$sanitize"
+ASAN_OPTIONS=halt_on_error=1:detect_leaks=1:abort_on_error=1 \
+UBSAN_OPTIONS=halt_on_error=1:print_stacktrace=1 \
+  run_tests build/asan
+
+echo "== ThreadSanitizer build of the core"
+build build/tsan -DCMAKE_BUILD_TYPE=RelWithDebInfo -DZBK_WITH_BENCH=OFF -DZBK_WITH_GUI=OFF \
+  -DCMAKE_CXX_FLAGS="-fsanitize=thread" -DCMAKE_EXE_LINKER_FLAGS="-fsanitize=thread"
+# ThreadSanitizer cannot map its shadow memory under this kernel's full address-space
+# randomisation, so the tests run with randomisation off.
+TSAN_OPTIONS=halt_on_error=1:second_deadlock_stack=1 \
+  setarch "$(uname -m)" -R ctest --test-dir build/tsan --output-on-failure --stop-on-failure -j "$jobs" --timeout 600
