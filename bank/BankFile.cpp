@@ -5,6 +5,7 @@
 #include "framework/BufferedFile.h"
 #include "framework/ReplacingFile.h"
 
+#include <algorithm>
 #include <cstring>
 #include <new>
 #include <unordered_map>
@@ -54,9 +55,8 @@ void loadDrumMaps(const unsigned char* bytes, std::uint32_t sets, ToneBank::Drum
 
 } // namespace
 
-// Reads a whole bank file into a bank that starts as a copy of the user's bank without
-// its waves (what the file does not store, such as the drum maps beyond the sets in
-// use, keeps its value). Any failure leaves `bank` half-built, so the caller discards it.
+// Reads a whole bank file into a fresh bank. Any failure leaves `bank` half-built, so the
+// caller discards it and the user's bank is never touched.
 class BankFileReader {
 public:
     static bool read(File& file, ToneBank& bank)
@@ -94,12 +94,10 @@ public:
         if (!in.read(bytes.data(), bytes.size()))
             return false;
         std::vector<std::uint32_t> drumWaves(drumTones);
+        bank.drumTones_.resize(std::max(drumTones, 1u));
         for (std::uint32_t i = 0; i < drumTones; ++i)
             bank.drumTones_[i] = decodeRecord(bytes.data() + i * recordSize, recordSize,
                                               static_cast<std::int32_t>(128 + i), drumWaves[i]);
-        // Slots beyond the count keep their records, but no longer any wave.
-        for (std::uint32_t i = drumTones; i < ToneBank::drumToneCapacity; ++i)
-            bank.drumTones_[i].wave.reset();
         bank.drumToneCount_ = drumTones;
         bank.drumSetCount_ = drumSets;
 
@@ -167,9 +165,11 @@ bool ToneBank::loadBank(const char* fileName)
         if (!file.open(fileName, File::genericRead))
             return false;
         auto fresh = std::make_unique<ToneBank>();
-        fresh->instrumentTones_ = instrumentTones_;
-        fresh->drumTones_ = drumTones_;
+        // What the file does not store keeps its value: the drum maps beyond the sets
+        // in use, and drum-tone slot 0, which the next added drum tone copies.
         *fresh->drumMaps_ = *drumMaps_;
+        if (!drumTones_.empty())
+            fresh->drumTones_.assign(1, drumTones_[0]);
         if (!BankFileReader::read(file, *fresh))
             return false;
         *this = std::move(*fresh);

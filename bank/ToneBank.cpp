@@ -4,8 +4,7 @@
 #include <unordered_set>
 
 ToneBank::ToneBank()
-    : drumTones_(drumToneCapacity),
-      drumMaps_(std::make_unique<DrumMaps>())
+    : drumMaps_(std::make_unique<DrumMaps>())
 {
     for (DrumMap& map : *drumMaps_)
         map.fill(0);
@@ -176,7 +175,12 @@ bool ToneBank::addDrumTone()
 {
     if (waves_.empty() || drumToneCount_ >= drumToneCapacity)
         return false;
-    drumTones_[drumToneCount_] = drumTones_[0];
+    // The new tone is a copy of drum tone 0; with no tones in use that is whatever slot 0
+    // last held, which is kept for this when the count drops to 0.
+    if (drumToneCount_ == 0)
+        drumTones_.resize(1);
+    else
+        drumTones_.push_back(drumTones_[0]);
     ++drumToneCount_;
     return true;
 }
@@ -209,12 +213,6 @@ void ToneBank::removeUnusedDrumTones()
         return;
     const std::int32_t removed = static_cast<std::int32_t>(count - kept);
 
-    // Removing one tone at a time and shifting the rest down leaves every vacated slot
-    // holding the record that was last; keep that, as callers may see those slots.
-    const ToneRecord last = drumTones_[count - 1];
-    for (std::uint32_t i = kept; i < count; ++i)
-        drumTones_[i] = last;
-
     // Renumber the map entries in use: tones in range take their new number; entries
     // beyond the old count move down by the number removed, as one-by-one removal
     // would move them; negative entries stay.
@@ -228,7 +226,11 @@ void ToneBank::removeUnusedDrumTones()
                 entry -= removed;
         }
     }
+    // Removal one at a time leaves the last record in slot 0 when nothing is kept.
+    if (kept == 0)
+        drumTones_[0] = drumTones_[count - 1];
     drumToneCount_ = kept;
+    drumTones_.resize(std::max(kept, 1u));
 }
 
 void ToneBank::setDrumSetCount(std::uint32_t count)

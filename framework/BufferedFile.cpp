@@ -4,7 +4,7 @@
 #include <cstring>
 
 BufferedReader::BufferedReader(File& file, std::size_t bufferSize)
-    : file_(file), buffer_(bufferSize)
+    : file_(file), buffer_(std::make_unique_for_overwrite<unsigned char[]>(bufferSize)), size_(bufferSize)
 {
 }
 
@@ -12,25 +12,25 @@ bool BufferedReader::read(void* buffer, std::size_t count)
 {
     auto* out = static_cast<unsigned char*>(buffer);
     const std::size_t buffered = std::min(count, end_ - begin_);
-    std::memcpy(out, buffer_.data() + begin_, buffered);
+    std::memcpy(out, buffer_.get() + begin_, buffered);
     begin_ += buffered;
     out += buffered;
     count -= buffered;
     if (count == 0)
         return true;
-    if (count >= buffer_.size())
+    if (count >= size_)
         return file_.read(out, count);
 
     // Refill with whatever the file still has, up to one buffer.
     const std::int64_t left = file_.size() - file_.position();
     if (left < static_cast<std::int64_t>(count))
         return file_.read(out, count); // fails as an exact read does, with its status
-    const auto fill = static_cast<std::size_t>(std::min<std::int64_t>(left, static_cast<std::int64_t>(buffer_.size())));
-    if (!file_.read(buffer_.data(), fill))
+    const auto fill = static_cast<std::size_t>(std::min<std::int64_t>(left, static_cast<std::int64_t>(size_)));
+    if (!file_.read(buffer_.get(), fill))
         return false;
     begin_ = 0;
     end_ = fill;
-    std::memcpy(out, buffer_.data(), count);
+    std::memcpy(out, buffer_.get(), count);
     begin_ = count;
     return true;
 }
@@ -45,7 +45,7 @@ std::int64_t BufferedReader::remaining() const
 }
 
 BufferedWriter::BufferedWriter(File& file, std::size_t bufferSize)
-    : file_(file), buffer_(bufferSize)
+    : file_(file), buffer_(std::make_unique_for_overwrite<unsigned char[]>(bufferSize)), size_(bufferSize)
 {
 }
 
@@ -54,15 +54,15 @@ void BufferedWriter::write(const void* data, std::size_t count)
     if (failed_)
         return;
     const auto* in = static_cast<const unsigned char*>(data);
-    if (used_ + count > buffer_.size()) {
+    if (used_ + count > size_) {
         if (!flushBuffer())
             return;
-        if (count >= buffer_.size()) {
+        if (count >= size_) {
             failed_ = !file_.write(in, count);
             return;
         }
     }
-    std::memcpy(buffer_.data() + used_, in, count);
+    std::memcpy(buffer_.get() + used_, in, count);
     used_ += count;
 }
 
@@ -88,7 +88,7 @@ bool BufferedWriter::finish()
 bool BufferedWriter::flushBuffer()
 {
     if (!failed_ && used_ > 0)
-        failed_ = !file_.write(buffer_.data(), used_);
+        failed_ = !file_.write(buffer_.get(), used_);
     used_ = 0;
     return !failed_;
 }

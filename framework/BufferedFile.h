@@ -4,7 +4,7 @@
 
 #include <cstddef>
 #include <cstdint>
-#include <vector>
+#include <memory>
 
 // Reads an open File through a buffer, so that many small exact reads cost one
 // system call per buffer instead of one each. Large reads go straight to the caller.
@@ -18,7 +18,9 @@ public:
 
 private:
     File& file_;
-    std::vector<unsigned char> buffer_;
+    // Left uninitialised: every byte is written before it is read.
+    std::unique_ptr<unsigned char[]> buffer_;
+    std::size_t size_;
     std::size_t begin_ = 0;
     std::size_t end_ = 0;
 };
@@ -38,7 +40,8 @@ private:
     bool flushBuffer();
 
     File& file_;
-    std::vector<unsigned char> buffer_;
+    std::unique_ptr<unsigned char[]> buffer_;
+    std::size_t size_;
     std::size_t used_ = 0;
     bool failed_ = false;
 };

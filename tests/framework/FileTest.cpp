@@ -1,0 +1,92 @@
+#include "framework/File.h"
+#include "framework/ReplacingFile.h"
+#include "tests/support/FileSizeLimit.h"
+#include "tests/support/TempDir.h"
+
+#include <gtest/gtest.h>
+
+TEST(File, ExactReadsFailOnShortFilesButKeepWhatArrived)
+{
+    TempDir dir;
+    writeBytes(dir.file("ten"), {0, 1, 2, 3, 4, 5, 6, 7, 8, 9});
+    File file;
+    ASSERT_TRUE(file.open(dir.file("ten").c_str(), File::genericRead));
+    unsigned char buffer[12] = {};
+    EXPECT_FALSE(file.read(buffer, 12));
+    EXPECT_EQ(file.status, File::errorReadWrite);
+    EXPECT_EQ(buffer[9], 9);
+    EXPECT_EQ(file.position(), 10);
+
+    // A later success does not clear the status of the failure.
+    ASSERT_TRUE(file.seek(2, File::fromBegin));
+    EXPECT_TRUE(file.read(buffer, 3));
+    EXPECT_EQ(buffer[0], 2);
+    EXPECT_EQ(file.status, File::errorReadWrite);
+}
+
+TEST(File, OpenRulesForReadingAndWriting)
+{
+    TempDir dir;
+    File file;
+    EXPECT_TRUE(file.close()) << "closing a file object that was never opened";
+    EXPECT_FALSE(file.open(dir.file("missing").c_str(), File::genericRead));
+    EXPECT_EQ(file.status, File::errorOpen);
+    unsigned char byte = 0;
+    EXPECT_FALSE(file.read(&byte, 1)) << "no file is open after a failed open";
+
+    writeBytes(dir.file("old"), std::vector<std::uint8_t>(100, 7));
+    File writer;
+    ASSERT_TRUE(writer.open(dir.file("old").c_str(), File::genericWrite));
+    EXPECT_EQ(writer.size(), 0) << "opening for writing truncates";
+    EXPECT_TRUE(writer.write("abc", 3));
+
+    // A second open closes the first file, whose bytes are then complete on disk.
+    ASSERT_TRUE(writer.open(dir.file("other").c_str(), File::genericWrite));
+    EXPECT_EQ(readBytes(dir.file("old")), (std::vector<std::uint8_t>{'a', 'b', 'c'}));
+    EXPECT_FALSE(writer.seek(-5, File::fromBegin));
+    EXPECT_EQ(writer.status, File::errorSeek);
+}
+
+TEST(File, AFullDiskIsNeverReportedAsWritten)
+{
+    File full;
+    ASSERT_TRUE(full.open("/dev/full", File::genericWrite));
+    const std::vector<unsigned char> data(4096, 1);
+    EXPECT_FALSE(full.write(data.data(), data.size()));
+    EXPECT_EQ(full.status, File::errorReadWrite);
+
+    // A write cut short part-way is a failure too, not a partial success.
+    TempDir dir;
+    File limited;
+    ASSERT_TRUE(limited.open(dir.file("limited").c_str(), File::genericWrite));
+    FileSizeLimit limit(1000);
+    EXPECT_FALSE(limited.write(data.data(), data.size()));
+}
+
+TEST(ReplacingFile, ReplacesTheTargetOnlyOnCommit)
+{
+    TempDir dir;
+    const std::string target = dir.file("bank.zbk");
+    writeBytes(target, {1, 2, 3});
+    {
+        ReplacingFile replacing(target);
+        ASSERT_TRUE(replacing.open());
+        ASSERT_TRUE(replacing.file().write("new", 3));
+        EXPECT_EQ(readBytes(target), (std::vector<std::uint8_t>{1, 2, 3})) << "old file until commit";
+        ASSERT_TRUE(replacing.commit());
+    }
+    EXPECT_EQ(readBytes(target), (std::vector<std::uint8_t>{'n', 'e', 'w'}));
+    EXPECT_EQ(dir.entries().size(), 1u);
+
+    {
+        ReplacingFile abandoned(target);
+        ASSERT_TRUE(abandoned.open());
+        abandoned.file().write("xx", 2);
+    }
+    EXPECT_EQ(readBytes(target), (std::vector<std::uint8_t>{'n', 'e', 'w'}));
+    EXPECT_EQ(dir.entries().size(), 1u) << "an abandoned write leaves no temporary file";
+
+    ReplacingFile nowhere(dir.file("no-such-dir/bank.zbk"));
+    EXPECT_FALSE(nowhere.open());
+    EXPECT_FALSE(nowhere.commit());
+}
