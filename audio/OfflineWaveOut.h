@@ -1,0 +1,68 @@
+#pragma once
+
+#include <chrono>
+#include <condition_variable>
+#include <cstddef>
+#include <cstdint>
+#include <deque>
+#include <mutex>
+#include <vector>
+
+#include "audio/WaveOut.h"
+
+// A WaveOut without a sound card: it plays a buffer only when told to (`playNext`),
+// and keeps a copy of every buffer it was given, in order. Rendering a file offline and
+// the tests drive the sound device through it. It can also be told to refuse operations,
+// as a real output does when the card goes away.
+class OfflineWaveOut : public WaveOut {
+public:
+    enum class Operation { open, prepare, write };
+
+    bool open(const WaveFormat& format, DoneCallback callback, void* context) override;
+    bool pause() override;
+    bool restart() override;
+    bool prepare(WaveHeader& header) override;
+    bool write(WaveHeader& header) override;
+    bool reset() override;
+    bool unprepare(WaveHeader& header) override;
+    bool close() override;
+
+    // Plays the oldest queued buffer: sets its done flag, then calls the done callback.
+    // False when nothing is queued, or the output is paused or closed.
+    bool playNext();
+    // The next `count` buffers written are played at once, inside `write`.
+    void playOnWrite(std::size_t count);
+    // The next `count` calls of `operation` fail.
+    void failNext(Operation operation, std::size_t count = 1);
+    // Whether copies of written buffers are kept (they are by default).
+    void keepBytes(bool keep);
+
+    bool isOpen() const;
+    bool isPaused() const;
+    std::size_t queuedCount() const;
+    WaveFormat format() const;
+    // Buffers written since `open`, and a wait until at least `count` of them were.
+    std::size_t writeCount() const;
+    bool waitForWrites(std::size_t count, std::chrono::milliseconds timeout) const;
+    // The bytes of the buffers written since `open`, from write number `firstWrite` on.
+    std::vector<std::uint8_t> writtenBytes(std::size_t firstWrite = 0) const;
+
+private:
+    bool consumeFailure(Operation operation);
+    void finish(WaveHeader& header);
+
+    mutable std::mutex mutex_;
+    mutable std::condition_variable written_;
+    bool open_ = false;
+    bool paused_ = false;
+    WaveFormat format_;
+    DoneCallback callback_ = nullptr;
+    void* context_ = nullptr;
+    std::deque<WaveHeader*> queue_;
+    std::size_t playOnWrite_ = 0;
+    std::size_t failures_[3] = {0, 0, 0};
+    bool keepBytes_ = true;
+    std::size_t writeCount_ = 0;
+    std::vector<std::size_t> writeOffsets_;
+    std::vector<std::uint8_t> bytes_;
+};

@@ -1,0 +1,272 @@
+#include "audio/SoundDevice.h"
+
+#include <algorithm>
+#include <chrono>
+#include <cstring>
+#include <new>
+#include <system_error>
+
+#include "audio/SoundSource.h"
+
+namespace {
+
+bool isSupportedRate(std::int32_t rate)
+{
+    return rate == 11025 || rate == 22050 || rate == 44100;
+}
+
+} // namespace
+
+SoundDevice::SoundDevice(WaveOut& waveOut) : waveOut_(waveOut) {}
+
+SoundDevice::~SoundDevice()
+{
+    close();
+}
+
+std::int32_t SoundDevice::frameBytes() const
+{
+    return bitsPerSample_ / 8 * channels_;
+}
+
+std::int32_t SoundDevice::bufferBytes() const
+{
+    return blocksPerBuffer * blockFrames_ * frameBytes();
+}
+
+bool SoundDevice::open(std::int32_t bits, std::int32_t rate, std::int32_t channels)
+{
+    close();
+    // A channel count the mix buffer has no room for is refused like an unsupported rate.
+    if (!isSupportedRate(rate) || (channels != 1 && channels != 2)) {
+        status = errorUnsupportedRate;
+        return false;
+    }
+    // The output format and the conversion must agree on the sample width.
+    bits = bits == 8 ? 8 : 16;
+    blockFrames_ = rate * 44 / 11025;
+    bitsPerSample_ = bits;
+    channels_ = channels;
+    sampleRate_ = rate;
+    convertRoutine_ = bits == 8 ? &convert8 : &convert16;
+    nextHeader_ = 0;
+    writePending_ = false;
+
+    const auto fail = [this](std::uint32_t code) {
+        status = code;
+        release();
+        restoreClosedValues();
+        return false;
+    };
+
+    bufferDone_.reset();
+    try {
+        renderThread_ = std::thread(&SoundDevice::renderThreadMain, this);
+    } catch (const std::system_error&) {
+        return fail(errorNoResources);
+    }
+
+    const std::int32_t size = bufferBytes();
+    bufferMemory_.reset(new (std::nothrow) std::uint8_t[static_cast<std::size_t>(size) * bufferCount]());
+    if (!bufferMemory_)
+        return fail(errorNoResources);
+
+    if (!waveOut_.open(WaveFormat::pcmFormat(bits, rate, channels), &bufferDoneCallback, this))
+        return fail(errorWaveOut);
+    waveOutOpen_ = true;
+    // Paused, so that no buffer completes before `running` is set.
+    waveOut_.pause();
+
+    for (int i = 0; i < bufferCount; ++i) {
+        WaveHeader& header = headers_[i];
+        header.clear();
+        header.data = bufferMemory_.get() + static_cast<std::size_t>(size) * i;
+        header.bufferLength = static_cast<std::uint32_t>(size);
+        if (!waveOut_.prepare(header) || !waveOut_.write(header))
+            return fail(errorWaveOut);
+    }
+
+    running_.store(true);
+    waveOut_.restart();
+    return true;
+}
+
+void SoundDevice::close()
+{
+    while (sources_ != nullptr)
+        removeSource(sources_);
+    release();
+    restoreClosedValues();
+    status = 0;
+}
+
+void SoundDevice::release()
+{
+    running_.store(false);
+    if (renderThread_.joinable()) {
+        bufferDone_.set();
+        renderThread_.join();
+    }
+    if (waveOutOpen_) {
+        waveOut_.reset();
+        for (WaveHeader& header : headers_) {
+            if ((header.flags.load() & WaveHeader::prepared) != 0)
+                waveOut_.unprepare(header);
+        }
+        waveOut_.close();
+        waveOutOpen_ = false;
+    }
+    bufferMemory_.reset();
+    for (WaveHeader& header : headers_)
+        header.clear();
+}
+
+void SoundDevice::restoreClosedValues()
+{
+    sampleRate_ = 11025;
+    bitsPerSample_ = 8;
+    channels_ = 1;
+    blockFrames_ = 0;
+    convertRoutine_ = &convert8;
+    nextHeader_ = 0;
+    writePending_ = false;
+}
+
+bool SoundDevice::addSource(SoundSource* source, std::int32_t channelCount)
+{
+    if (channelCount == 0)
+        channelCount = channels_;
+    if (channelCount != channels_ && !(channelCount == 1 && channels_ == 2))
+        return false;
+    if (source == nullptr)
+        return false;
+    std::lock_guard lock(renderLock_);
+    SoundSource* last = nullptr;
+    for (SoundSource* s = sources_; s != nullptr; s = s->next) {
+        if (s == source)
+            return false;
+        last = s;
+    }
+    source->sampleRate = sampleRate_;
+    source->bitsPerSample = bitsPerSample_;
+    source->channels = channelCount;
+    source->pan = 64;
+    source->prev = last;
+    source->next = nullptr;
+    if (last != nullptr)
+        last->next = source;
+    else
+        sources_ = source;
+    return true;
+}
+
+void SoundDevice::removeSource(SoundSource* source)
+{
+    if (source == nullptr)
+        return;
+    source->loop.store(0);
+    source->stop();
+    std::lock_guard lock(renderLock_);
+    bool listed = false;
+    for (SoundSource* s = sources_; s != nullptr && !listed; s = s->next)
+        listed = s == source;
+    if (!listed)
+        return;
+    if (source->prev != nullptr)
+        source->prev->next = source->next;
+    else
+        sources_ = source->next;
+    if (source->next != nullptr)
+        source->next->prev = source->prev;
+    source->prev = nullptr;
+    source->next = nullptr;
+    // The source no longer refers to a device that may be destroyed before it.
+    if (source->device == this)
+        source->device = nullptr;
+}
+
+void SoundDevice::bufferDoneCallback(void* context, WaveHeader&)
+{
+    auto* device = static_cast<SoundDevice*>(context);
+    if (device->running_.load())
+        device->bufferDone_.set();
+}
+
+void SoundDevice::renderThreadMain()
+{
+    for (;;) {
+        if (writePending_) {
+            // The output refused a buffer: try it again after about one buffer's time
+            // even if nothing else finishes meanwhile.
+            bufferDone_.waitFor(std::chrono::milliseconds(1000 * blocksPerBuffer * blockFrames_ / sampleRate_ + 1));
+        } else {
+            bufferDone_.wait();
+        }
+        if (!running_.load())
+            return;
+        for (int n = 0; fillNext(n); ++n) {
+        }
+    }
+}
+
+bool SoundDevice::fillNext(int n)
+{
+    if (!running_.load())
+        return false;
+    WaveHeader& header = headers_[nextHeader_];
+    if (!writePending_) {
+        if ((header.flags.load() & WaveHeader::done) == 0)
+            return false;
+        header.flags.fetch_and(~WaveHeader::done);
+        if (n >= catchUpRefills)
+            std::memset(header.data, 0, header.bufferLength);
+        else
+            renderBuffer(header.data);
+    }
+    // A refused buffer stays at the head of the ring, so it is neither lost nor
+    // played out of order once the output takes it again.
+    if (!waveOut_.write(header)) {
+        writePending_ = true;
+        return false;
+    }
+    writePending_ = false;
+    nextHeader_ = (nextHeader_ + 1) % bufferCount;
+    return true;
+}
+
+void SoundDevice::renderBuffer(std::uint8_t* out)
+{
+    MixBuffer mix;
+    const std::int32_t count = blockFrames_ * channels_;
+    for (int block = 0; block < blocksPerBuffer; ++block) {
+        {
+            std::lock_guard lock(renderLock_);
+            std::fill_n(mix.begin(), count, 0);
+            for (SoundSource* source = sources_; source != nullptr; source = source->next) {
+                if (SoundSource::RenderRoutine routine = source->renderRoutine.load())
+                    routine(*source, mix.data(), blockFrames_);
+            }
+        }
+        out = convertRoutine_(out, mix.data(), count);
+    }
+}
+
+std::uint8_t* SoundDevice::convert16(std::uint8_t* out, const std::int32_t* mix, std::int32_t count)
+{
+    for (std::int32_t i = 0; i < count; ++i) {
+        const auto sample = static_cast<std::uint16_t>(std::clamp(mix[i], -32768, 32767));
+        *out++ = static_cast<std::uint8_t>(sample);
+        *out++ = static_cast<std::uint8_t>(sample >> 8);
+    }
+    return out;
+}
+
+std::uint8_t* SoundDevice::convert8(std::uint8_t* out, const std::int32_t* mix, std::int32_t count)
+{
+    for (std::int32_t i = 0; i < count; ++i) {
+        // Widened first, so that a value near the top of the range cannot overflow.
+        const std::int64_t value = static_cast<std::int64_t>(mix[i]) + 128;
+        *out++ = static_cast<std::uint8_t>(std::clamp<std::int64_t>(value, 0, 255));
+    }
+    return out;
+}
