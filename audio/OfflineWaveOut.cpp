@@ -1,5 +1,7 @@
 #include "audio/OfflineWaveOut.h"
 
+#include "audio/SoundDevice.h"
+
 bool OfflineWaveOut::open(const WaveFormat& format, DoneCallback callback, void* context)
 {
     std::lock_guard lock(mutex_);
@@ -118,6 +120,12 @@ bool OfflineWaveOut::playNext()
     }
     finish(*header);
     return true;
+}
+
+bool OfflineWaveOut::playNextAndWait(SoundDevice& device, std::chrono::milliseconds timeout)
+{
+    const std::size_t before = writeCount();
+    return playNext() && waitForWrites(before + 1, timeout) && device.waitUntilIdle(timeout);
 }
 
 void OfflineWaveOut::playOnWrite(std::size_t count)

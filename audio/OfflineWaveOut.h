@@ -10,10 +10,13 @@
 
 #include "audio/WaveOut.h"
 
+class SoundDevice;
+
 // A WaveOut without a sound card: it plays a buffer only when told to (`playNext`),
 // and keeps a copy of every buffer it was given, in order. Rendering a file offline and
-// the tests drive the sound device through it. It can also be told to refuse operations,
-// as a real output does when the card goes away.
+// the tests drive the sound device through it, one buffer at a time with
+// `playNextAndWait`. It can also be told to refuse operations, as a real output does
+// when the card goes away.
 class OfflineWaveOut : public WaveOut {
 public:
     enum class Operation { open, prepare, write };
@@ -30,6 +33,10 @@ public:
     // Plays the oldest queued buffer: sets its done flag, then calls the done callback.
     // False when nothing is queued, or the output is paused or closed.
     bool playNext();
+    // Plays the oldest queued buffer and returns once `device` has refilled it and its
+    // render thread is idle again. False when nothing was played or the refill did not
+    // come within `timeout`.
+    bool playNextAndWait(SoundDevice& device, std::chrono::milliseconds timeout = std::chrono::seconds(10));
     // The next `count` buffers written are played at once, inside `write`.
     void playOnWrite(std::size_t count);
     // The next `count` calls of `operation` fail.

@@ -29,6 +29,12 @@ std::int32_t SoundDevice::frameBytes() const
     return bitsPerSample_ / 8 * channels_;
 }
 
+// Unsigned 8-bit samples are silent at 128, not at 0.
+int SoundDevice::silenceByte() const
+{
+    return bitsPerSample_ == 8 ? 128 : 0;
+}
+
 std::int32_t SoundDevice::bufferBytes() const
 {
     return blocksPerBuffer * blockFrames_ * frameBytes();
@@ -67,9 +73,10 @@ bool SoundDevice::open(std::int32_t bits, std::int32_t rate, std::int32_t channe
     }
 
     const std::int32_t size = bufferBytes();
-    bufferMemory_.reset(new (std::nothrow) std::uint8_t[static_cast<std::size_t>(size) * bufferCount]());
+    bufferMemory_.reset(new (std::nothrow) std::uint8_t[static_cast<std::size_t>(size) * bufferCount]);
     if (!bufferMemory_)
         return fail(errorNoResources);
+    std::memset(bufferMemory_.get(), silenceByte(), static_cast<std::size_t>(size) * bufferCount);
 
     if (!waveOut_.open(WaveFormat::pcmFormat(bits, rate, channels), &bufferDoneCallback, this))
         return fail(errorWaveOut);
@@ -204,9 +211,24 @@ void SoundDevice::renderThreadMain()
         }
         if (!running_.load())
             return;
+        {
+            std::lock_guard lock(idleMutex_);
+            refilling_ = true;
+        }
         for (int n = 0; fillNext(n); ++n) {
         }
+        {
+            std::lock_guard lock(idleMutex_);
+            refilling_ = false;
+        }
+        idleChanged_.notify_all();
     }
+}
+
+bool SoundDevice::waitUntilIdle(std::chrono::milliseconds timeout)
+{
+    std::unique_lock lock(idleMutex_);
+    return idleChanged_.wait_for(lock, timeout, [this] { return !refilling_; });
 }
 
 bool SoundDevice::fillNext(int n)
@@ -219,7 +241,7 @@ bool SoundDevice::fillNext(int n)
             return false;
         header.flags.fetch_and(~WaveHeader::done);
         if (n >= catchUpRefills)
-            std::memset(header.data, 0, header.bufferLength);
+            std::memset(header.data, silenceByte(), header.bufferLength);
         else
             renderBuffer(header.data);
     }

@@ -2,6 +2,8 @@
 
 #include <array>
 #include <atomic>
+#include <chrono>
+#include <condition_variable>
 #include <cstdint>
 #include <memory>
 #include <mutex>
@@ -71,6 +73,12 @@ public:
 
     std::mutex& renderLock() { return renderLock_; }
 
+    // Waits until the render thread has no refill in progress. An output that plays
+    // faster than real time (offline) waits for this before it plays the next buffer, so
+    // that every buffer is refilled in a wake-up of its own and the catch-up rule, which
+    // counts the refills of one wake-up, never mistakes it for falling behind.
+    bool waitUntilIdle(std::chrono::milliseconds timeout);
+
     // The two conversions: clip each value to -32768..32767 and store it as a
     // little-endian 16-bit sample; or add 128, clip to 0..255 and store a byte.
     static std::uint8_t* convert16(std::uint8_t* out, const std::int32_t* mix, std::int32_t count);
@@ -85,6 +93,7 @@ private:
     // refills of this wake-up. False when there was nothing to refill (or it failed).
     bool fillNext(int n);
     void renderBuffer(std::uint8_t* out);
+    int silenceByte() const;
     // Ends the thread and the output and frees the buffers, keeping `status`.
     void release();
     void restoreClosedValues();
@@ -106,4 +115,7 @@ private:
     ConvertRoutine convertRoutine_ = &convert8;
     AutoResetEvent bufferDone_;
     std::mutex renderLock_;
+    std::mutex idleMutex_;
+    std::condition_variable idleChanged_;
+    bool refilling_ = false;
 };
