@@ -120,18 +120,23 @@ void BM_LoadBank(benchmark::State& state)
     state.SetBytesProcessed(static_cast<std::int64_t>(state.iterations() * full.fileSize));
 }
 
+// Reads the bank file in one piece into `bytes`.
+void readWholeFile(benchmark::State& state, const FullBank& full, std::vector<char>& bytes)
+{
+    const int fd = ::open(full.path.c_str(), O_RDONLY);
+    if (::read(fd, bytes.data(), bytes.size()) != static_cast<ssize_t>(bytes.size()))
+        state.SkipWithError("read failed");
+    ::close(fd);
+    benchmark::DoNotOptimize(bytes.data());
+}
+
 void BM_RawRead(benchmark::State& state)
 {
     FullBank& full = fullBank();
     full.bank.saveBank(full.path.c_str());
     std::vector<char> bytes(full.fileSize);
-    for (auto _ : state) {
-        const int fd = ::open(full.path.c_str(), O_RDONLY);
-        if (::read(fd, bytes.data(), bytes.size()) != static_cast<ssize_t>(bytes.size()))
-            state.SkipWithError("read failed");
-        ::close(fd);
-        benchmark::DoNotOptimize(bytes.data());
-    }
+    for (auto _ : state)
+        readWholeFile(state, full, bytes);
     state.SetBytesProcessed(static_cast<std::int64_t>(state.iterations() * full.fileSize));
 }
 
@@ -143,16 +148,13 @@ void BM_RawReadFresh(benchmark::State& state)
     full.bank.saveBank(full.path.c_str());
     for (auto _ : state) {
         std::vector<char> bytes(full.fileSize);
-        const int fd = ::open(full.path.c_str(), O_RDONLY);
-        if (::read(fd, bytes.data(), bytes.size()) != static_cast<ssize_t>(bytes.size()))
-            state.SkipWithError("read failed");
-        ::close(fd);
-        benchmark::DoNotOptimize(bytes.data());
+        readWholeFile(state, full, bytes);
     }
     state.SetBytesProcessed(static_cast<std::int64_t>(state.iterations() * full.fileSize));
 }
 
-void BM_RemoveUnusedWaves(benchmark::State& state)
+// Runs `removal` on a freshly filled bank each iteration, timing only the removal.
+template <typename Removal> void timeRemoval(benchmark::State& state, Removal removal)
 {
     FullBank& full = fullBank();
     for (auto _ : state) {
@@ -160,21 +162,21 @@ void BM_RemoveUnusedWaves(benchmark::State& state)
         ToneBank bank;
         fillBank(bank, full.blocks);
         state.ResumeTiming();
-        benchmark::DoNotOptimize(bank.removeUnusedWaves());
+        removal(bank);
     }
+}
+
+void BM_RemoveUnusedWaves(benchmark::State& state)
+{
+    timeRemoval(state, [](ToneBank& bank) { benchmark::DoNotOptimize(bank.removeUnusedWaves()); });
 }
 
 void BM_RemoveUnusedDrumTones(benchmark::State& state)
 {
-    FullBank& full = fullBank();
-    for (auto _ : state) {
-        state.PauseTiming();
-        ToneBank bank;
-        fillBank(bank, full.blocks);
-        state.ResumeTiming();
+    timeRemoval(state, [](ToneBank& bank) {
         bank.removeUnusedDrumTones();
         benchmark::DoNotOptimize(bank.drumToneCount());
-    }
+    });
 }
 
 } // namespace
