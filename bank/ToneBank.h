@@ -1,6 +1,7 @@
 #pragma once
 
 #include "bank/ToneRecord.h"
+#include "bank/WavRefusal.h"
 
 #include <array>
 #include <cstdint>
@@ -81,6 +82,41 @@ public:
     // Writes the bank as ZBK1. The target is replaced only once the whole file is on
     // disk; on failure the old file is untouched.
     bool saveBank(const char* fileName) const;
+
+    // --- WAV files (WavImport.cpp, WavExport.cpp) ---------------------------------
+    // Appends the samples of a mono PCM WAV file (8, 16, 24 or 32-bit integer) as a
+    // new wave, each sample's high byte as a signed 8-bit sample. The bank's first wave
+    // becomes the wave of every instrument tone and drum-tone slot. On failure the
+    // bank is unchanged, and `refusal` (when given) says why.
+    bool importWav(const char* fileName, WavRefusal* refusal = nullptr);
+    // Writes wave i as an 8-bit mono PCM file at 44100 Hz. The target is replaced
+    // only once the whole file is on disk; on failure the old file is untouched.
+    bool exportWav(const char* fileName, std::uint32_t waveIndex) const;
+
+    // --- waveform editing (WaveEditing.cpp) ---------------------------------------
+    // A range a, b means samples a to b - 1; positions beyond the wave are lowered to
+    // its size and the two are swapped when b is below a.
+    //
+    // Removes samples a to b - 1. False, changing nothing, when i is not a wave or
+    // fewer than 4 samples would remain; an empty range succeeds and changes nothing.
+    bool deleteWaveRange(std::uint32_t i, std::uint32_t a, std::uint32_t b);
+    // Scales the range so that its largest magnitude becomes `peak`, with clamping.
+    void normalizeRange(std::uint32_t i, std::uint32_t a, std::uint32_t b, std::int32_t peak);
+    // The 7-tap 1-2-4-8-4-2-1 smoothing filter over the range, in place and in
+    // ascending order, with the wave taken as circular.
+    void smoothRange(std::uint32_t i, std::uint32_t a, std::uint32_t b);
+    // Cuts wave i to `length` samples or pads it with silence. False, changing
+    // nothing, when i is not a wave or `length` is below 4; the same length succeeds
+    // and changes nothing.
+    bool resizeWaveData(std::uint32_t i, std::uint32_t length);
+    // Resamples wave i to `length` samples by repeating or dropping samples (no
+    // interpolation); refusals as for resizeWaveData.
+    bool stretchWaveData(std::uint32_t i, std::uint32_t length);
+    // A sample position (a cycle size, a loop return) carried over to a wave stretched
+    // from `oldLength` to `newLength`: floor(position x newLength / oldLength),
+    // saturated at the largest 32-bit value.
+    static std::uint32_t stretchedPosition(std::uint32_t position, std::uint32_t oldLength,
+                                           std::uint32_t newLength);
 
 private:
     friend class BankFileReader;

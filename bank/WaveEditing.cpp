@@ -1,0 +1,153 @@
+// Edits of one wave's samples. Edits that keep the length work in place; edits that
+// change it build the new block and hand it to replaceWaveData, which also moves the
+// tones that play the wave onto it.
+
+#include "bank/ToneBank.h"
+
+#include <algorithm>
+#include <limits>
+#include <new>
+
+namespace {
+
+// A wave shorter than this is refused by every edit that shortens a wave.
+constexpr std::uint32_t shortestWave = 4;
+
+struct SampleRange {
+    std::size_t begin;
+    std::size_t end;
+    bool empty() const { return begin == end; }
+};
+
+// Positions beyond the wave are lowered to its size; the ends may come in either order.
+SampleRange normalizedRange(std::uint32_t a, std::uint32_t b, std::size_t size)
+{
+    const std::size_t first = std::min<std::size_t>(a, size);
+    const std::size_t second = std::min<std::size_t>(b, size);
+    return {std::min(first, second), std::max(first, second)};
+}
+
+std::int8_t clampToSample(std::int64_t value)
+{
+    return static_cast<std::int8_t>(std::clamp<std::int64_t>(value, -128, 127));
+}
+
+} // namespace
+
+bool ToneBank::deleteWaveRange(std::uint32_t i, std::uint32_t a, std::uint32_t b)
+{
+    if (i >= waveCount())
+        return false;
+    const std::vector<std::int8_t>& old = waves_[i]->samples;
+    const SampleRange range = normalizedRange(a, b, old.size());
+    if (range.empty())
+        return true;
+    const std::size_t newSize = old.size() - (range.end - range.begin);
+    if (newSize < shortestWave)
+        return false;
+    try {
+        auto block = std::make_shared<WaveBlock>(newSize);
+        auto out = std::copy(old.begin(), old.begin() + static_cast<std::ptrdiff_t>(range.begin),
+                             block->samples.begin());
+        std::copy(old.begin() + static_cast<std::ptrdiff_t>(range.end), old.end(), out);
+        replaceWaveData(i, std::move(block));
+        return true;
+    } catch (const std::bad_alloc&) {
+        return false;
+    }
+}
+
+void ToneBank::normalizeRange(std::uint32_t i, std::uint32_t a, std::uint32_t b, std::int32_t peak)
+{
+    if (i >= waveCount())
+        return;
+    std::vector<std::int8_t>& samples = waves_[i]->samples;
+    const SampleRange range = normalizedRange(a, b, samples.size());
+    const auto first = samples.begin() + static_cast<std::ptrdiff_t>(range.begin);
+    const auto last = samples.begin() + static_cast<std::ptrdiff_t>(range.end);
+    std::int64_t largest = 0;
+    for (auto s = first; s != last; ++s)
+        largest = std::max<std::int64_t>(largest, *s < 0 ? -std::int64_t{*s} : *s);
+    if (largest == 0)
+        return;
+    // 64 bits hold every product of a sample and a 32-bit peak; division truncates
+    // toward zero.
+    for (auto s = first; s != last; ++s)
+        *s = clampToSample(std::int64_t{*s} * peak / largest);
+}
+
+void ToneBank::smoothRange(std::uint32_t i, std::uint32_t a, std::uint32_t b)
+{
+    if (i >= waveCount())
+        return;
+    std::vector<std::int8_t>& samples = waves_[i]->samples;
+    const SampleRange range = normalizedRange(a, b, samples.size());
+    if (range.empty())
+        return;
+    static constexpr int weights[7] = {1, 2, 4, 8, 4, 2, 1};
+    static constexpr int weightSum = 22;
+    const auto size = static_cast<std::int64_t>(samples.size());
+    // Each result is stored before the next position is computed, so the left-hand
+    // neighbours inside the range are already smoothed: that is the filter's sound.
+    for (std::size_t p = range.begin; p < range.end; ++p) {
+        int sum = 0;
+        for (int k = -3; k <= 3; ++k) {
+            std::int64_t at = (static_cast<std::int64_t>(p) + k) % size;
+            if (at < 0)
+                at += size;
+            sum += weights[k + 3] * samples[static_cast<std::size_t>(at)];
+        }
+        samples[p] = clampToSample(sum / weightSum);
+    }
+}
+
+bool ToneBank::resizeWaveData(std::uint32_t i, std::uint32_t length)
+{
+    if (i >= waveCount() || length < shortestWave)
+        return false;
+    const std::vector<std::int8_t>& old = waves_[i]->samples;
+    if (length == old.size())
+        return true;
+    try {
+        auto block = std::make_shared<WaveBlock>(length);
+        const std::size_t kept = std::min<std::size_t>(length, old.size());
+        std::copy(old.begin(), old.begin() + static_cast<std::ptrdiff_t>(kept), block->samples.begin());
+        replaceWaveData(i, std::move(block));
+        return true;
+    } catch (const std::bad_alloc&) {
+        return false;
+    }
+}
+
+bool ToneBank::stretchWaveData(std::uint32_t i, std::uint32_t length)
+{
+    if (i >= waveCount() || length < shortestWave)
+        return false;
+    const std::vector<std::int8_t>& old = waves_[i]->samples;
+    if (length == old.size())
+        return true;
+    try {
+        auto block = std::make_shared<WaveBlock>(length);
+        // New sample j copies old sample floor((old - 1) x j / length): the last old
+        // sample is never copied. The product needs 64 bits for long waves. An empty
+        // wave stretches to silence.
+        if (!old.empty()) {
+            const std::uint64_t span = old.size() - 1;
+            for (std::uint32_t j = 0; j < length; ++j)
+                block->samples[j] = old[static_cast<std::size_t>(span * j / length)];
+        }
+        replaceWaveData(i, std::move(block));
+        return true;
+    } catch (const std::bad_alloc&) {
+        return false;
+    }
+}
+
+std::uint32_t ToneBank::stretchedPosition(std::uint32_t position, std::uint32_t oldLength,
+                                          std::uint32_t newLength)
+{
+    if (oldLength == 0)
+        return position;
+    const std::uint64_t scaled = std::uint64_t{position} * newLength / oldLength;
+    return static_cast<std::uint32_t>(std::min<std::uint64_t>(scaled, std::numeric_limits<std::uint32_t>::max()));
+}
