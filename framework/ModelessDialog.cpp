@@ -1,0 +1,23 @@
+#include "framework/ModelessDialog.h"
+
+#include "framework/ApplicationBase.h"
+
+bool ModelessDialog::open(Window* owner, int id)
+{
+    HWND ownerWindow = prepareOpen(owner, id);
+    // The object learns its window at WM_INITDIALOG, during this call.
+    CreateDialogParamA(ApplicationBase::currentInstance(), templateName(), ownerWindow,
+                       &Dialog::dialogProc, 0);
+    return true;
+}
+
+int ModelessDialog::onCommand(int, int id, HWND) { return closeOnOk(id); }
+int ModelessDialog::onClose() { return endAndForget(); }
+// 0 lets the system paint the dialog.
+int ModelessDialog::onPaint() { return 0; }
+int ModelessDialog::onInitDialog() { return 0; }
+
+int ModelessDialog::end()
+{
+    return DestroyWindow(hwnd);
+}
