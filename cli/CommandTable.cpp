@@ -5,6 +5,9 @@ extern const Command newCommand;
 extern const Command infoCommand;
 extern const Command checkCommand;
 extern const Command convertCommand;
+extern const Command renderCommand;
+extern const Command playCommand;
+extern const Command demoCommand;
 
 const std::vector<Command>& allCommands()
 {
@@ -13,6 +16,9 @@ const std::vector<Command>& allCommands()
         infoCommand,
         checkCommand,
         convertCommand,
+        renderCommand,
+        playCommand,
+        demoCommand,
     };
     return commands;
 }
