@@ -8,6 +8,9 @@ extern const Command convertCommand;
 extern const Command renderCommand;
 extern const Command playCommand;
 extern const Command demoCommand;
+extern const Command importWaveCommand;
+extern const Command exportWaveCommand;
+extern const Command editCommand;
 
 const std::vector<Command>& allCommands()
 {
@@ -19,6 +22,9 @@ const std::vector<Command>& allCommands()
         renderCommand,
         playCommand,
         demoCommand,
+        importWaveCommand,
+        exportWaveCommand,
+        editCommand,
     };
     return commands;
 }
