@@ -9,7 +9,7 @@ packages=(
   cmake ninja-build g++ pkg-config
   libgtest-dev libgmock-dev libbenchmark-dev
   # window system and sound
-  qt6-base-dev portaudio19-dev libasound2-dev
+  qt6-base-dev portaudio19-dev libasound2-dev libjack-jackd2-dev
   # the dialogs' Japanese font
   fonts-ipafont-gothic fontconfig
   # looking at the program as a user does: screenshots, real WAV files, measurements

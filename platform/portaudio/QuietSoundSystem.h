@@ -1,0 +1,5 @@
+#pragma once
+
+// Keeps ALSA and JACK from printing their complaints (no device, no server) to the
+// console. Safe to call more than once and from any thread.
+void silenceSoundSystemMessages();

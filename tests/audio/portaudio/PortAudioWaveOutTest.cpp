@@ -1,0 +1,239 @@
+#include <gtest/gtest.h>
+
+#include <atomic>
+#include <chrono>
+#include <cstdint>
+#include <cstdlib>
+#include <fstream>
+#include <iterator>
+#include <memory>
+#include <mutex>
+#include <string>
+#include <thread>
+#include <vector>
+
+#include "audio/OfflineWaveOut.h"
+#include "audio/SoundDevice.h"
+#include "audio/SoundSource.h"
+#include "platform/portaudio/PortAudioWaveOut.h"
+#include "tests/audio/PatternSource.h"
+
+namespace {
+
+using namespace std::chrono_literals;
+
+// Points ALSA at a configuration of our own for the life of the object.
+class AlsaConfiguration {
+public:
+    explicit AlsaConfiguration(const std::string& text)
+    {
+        static int count = 0;
+        path_ = testing::TempDir() + "portaudio_alsa_" + std::to_string(++count) + ".conf";
+        std::ofstream(path_) << text;
+        if (const char* old = std::getenv("ALSA_CONFIG_PATH"))
+            old_ = std::make_unique<std::string>(old);
+        setenv("ALSA_CONFIG_PATH", path_.c_str(), 1);
+    }
+    ~AlsaConfiguration()
+    {
+        if (old_)
+            setenv("ALSA_CONFIG_PATH", old_->c_str(), 1);
+        else
+            unsetenv("ALSA_CONFIG_PATH");
+    }
+
+private:
+    std::string path_;
+    std::unique_ptr<std::string> old_;
+};
+
+// The default device becomes a WAV file, fed by a sink that plays faster than real time.
+std::string fileDevice(const std::string& capturePath)
+{
+    return "pcm.!default {\n"
+           "    type file\n"
+           "    slave { pcm { type null } }\n"
+           "    file \"" + capturePath + "\"\n"
+           "    format \"wav\"\n"
+           "}\n";
+}
+
+// The sample bytes of a WAV file the file plugin wrote (its size fields may be unfinished).
+std::vector<std::uint8_t> capturedSamples(const std::string& path)
+{
+    std::ifstream file(path, std::ios::binary);
+    const std::vector<std::uint8_t> bytes((std::istreambuf_iterator<char>(file)), std::istreambuf_iterator<char>());
+    for (std::size_t i = 12; i + 8 <= bytes.size();) {
+        const std::uint32_t size = bytes[i + 4] | (bytes[i + 5] << 8) | (bytes[i + 6] << 16) |
+                                   (static_cast<std::uint32_t>(bytes[i + 7]) << 24);
+        if (std::string(bytes.begin() + static_cast<std::ptrdiff_t>(i),
+                        bytes.begin() + static_cast<std::ptrdiff_t>(i) + 4) == "data")
+            return std::vector<std::uint8_t>(bytes.begin() + static_cast<std::ptrdiff_t>(i) + 8, bytes.end());
+        i += 8 + size;
+    }
+    return {};
+}
+
+std::int16_t sampleAt(const std::vector<std::uint8_t>& bytes, std::size_t index)
+{
+    return static_cast<std::int16_t>(bytes[2 * index] | (bytes[2 * index + 1] << 8));
+}
+
+// Frames at the start that are silent in both channels.
+std::size_t leadingSilentFrames(const std::vector<std::uint8_t>& bytes)
+{
+    std::size_t frame = 0;
+    while (4 * frame + 3 < bytes.size() && sampleAt(bytes, 2 * frame) == 0 && sampleAt(bytes, 2 * frame + 1) == 0)
+        ++frame;
+    return frame;
+}
+
+template <typename Condition>
+bool waitFor(Condition condition, std::chrono::milliseconds timeout = 10s)
+{
+    const auto deadline = std::chrono::steady_clock::now() + timeout;
+    while (!condition()) {
+        if (std::chrono::steady_clock::now() > deadline)
+            return false;
+        std::this_thread::sleep_for(1ms);
+    }
+    return true;
+}
+
+TEST(PortAudioWaveOut, WithoutAnOutputDeviceOpenFailsQuietly)
+{
+    // A default device whose card is not there, as on a machine without sound.
+    AlsaConfiguration noDevices("pcm.!default { type hw card 31 device 0 }\n");
+    PortAudioWaveOut waveOut;
+    SoundDevice device(waveOut);
+    testing::internal::CaptureStderr();
+    testing::internal::CaptureStdout();
+    const bool opened = device.open(16, 44100, 2);
+    const std::string errors = testing::internal::GetCapturedStderr();
+    const std::string output = testing::internal::GetCapturedStdout();
+    EXPECT_FALSE(opened);
+    EXPECT_EQ(device.status, 0x80000003u);
+    EXPECT_FALSE(device.isOpen());
+    EXPECT_EQ(errors, "");
+    EXPECT_EQ(output, "");
+
+    // The caller runs on without sound: a source still connects.
+    PatternSource source(1);
+    EXPECT_TRUE(source.connect(device, 0));
+}
+
+// Buffers rendered offline, played through the card's WaveOut, come out of the card
+// unchanged and in order; each is reported done once.
+TEST(PortAudioWaveOut, PlaysWrittenBuffersIntoTheCardUnchanged)
+{
+    constexpr int bufferCount = 12;
+    OfflineWaveOut offline;
+    {
+        SoundDevice device(offline);
+        ASSERT_TRUE(device.open(16, 44100, 2));
+        PatternSource source(1);
+        ASSERT_TRUE(source.connect(device, 0));
+        for (int i = 0; i < bufferCount; ++i)
+            ASSERT_TRUE(offline.playNextAndWait(device));
+    }
+    const std::vector<std::uint8_t> rendered = offline.writtenBytes(8);
+    ASSERT_EQ(rendered.size(), bufferCount * 11264u);
+
+    const std::string capture = testing::TempDir() + "portaudio_capture_buffers.wav";
+    AlsaConfiguration fileCard(fileDevice(capture));
+    std::atomic<int> doneCount{0};
+    const auto countDone = [](void* context, WaveHeader&) { static_cast<std::atomic<int>*>(context)->fetch_add(1); };
+    PortAudioWaveOut card;
+    ASSERT_TRUE(card.open(WaveFormat::pcmFormat(16, 44100, 2), countDone, &doneCount));
+    EXPECT_GT(card.outputLatency(), 0.0);
+    RecordProperty("outputLatencySeconds", std::to_string(card.outputLatency()));
+    ASSERT_TRUE(card.pause());
+    std::vector<WaveHeader> headers(bufferCount);
+    for (int i = 0; i < bufferCount; ++i) {
+        headers[i].data = const_cast<std::uint8_t*>(rendered.data()) + i * 11264;
+        headers[i].bufferLength = 11264;
+        ASSERT_TRUE(card.prepare(headers[i]));
+        ASSERT_TRUE(card.write(headers[i]));
+    }
+    EXPECT_EQ(doneCount.load(), 0) << "a paused output plays nothing";
+    EXPECT_FALSE(card.close()) << "buffers are still queued";
+    EXPECT_FALSE(card.unprepare(headers[0])) << "the buffer is still queued";
+    ASSERT_TRUE(card.restart());
+    ASSERT_TRUE(waitFor([&] { return doneCount.load() == bufferCount; }));
+    for (WaveHeader& header : headers) {
+        EXPECT_TRUE(header.isDone());
+        EXPECT_EQ(header.flags.load() & WaveHeader::inQueue, 0u);
+    }
+    ASSERT_TRUE(card.reset());
+    for (WaveHeader& header : headers)
+        ASSERT_TRUE(card.unprepare(header));
+    ASSERT_TRUE(card.close());
+    EXPECT_EQ(doneCount.load(), bufferCount);
+
+    const std::vector<std::uint8_t> captured = capturedSamples(capture);
+    const std::size_t lead = leadingSilentFrames(captured);
+    RecordProperty("leadingSilentFrames", std::to_string(lead));
+    ASSERT_GE(captured.size(), 4 * lead + rendered.size());
+    const std::vector<std::uint8_t> played(captured.begin() + static_cast<std::ptrdiff_t>(4 * lead),
+                                           captured.begin() + static_cast<std::ptrdiff_t>(4 * lead + rendered.size()));
+    EXPECT_TRUE(played == rendered) << "the card did not play the rendered buffers unchanged";
+    for (std::size_t i = 4 * lead + rendered.size(); i < captured.size(); ++i)
+        ASSERT_EQ(captured[i], 0) << "after the last buffer the card plays silence";
+}
+
+// A source whose frame k adds 1 + k mod 30000 on the left and its negative on the right:
+// never silent, never clipped, so every frame it rendered can be found in what was played.
+class RampSource : public SoundSource {
+public:
+    ~RampSource() override
+    {
+        if (device != nullptr)
+            device->removeSource(this);
+    }
+    void render16Stereo(std::int32_t* mix, std::int32_t count) override
+    {
+        for (std::int32_t i = 0; i < count; ++i, ++frames) {
+            mix[2 * i] += static_cast<std::int32_t>(1 + frames % 30000);
+            mix[2 * i + 1] -= static_cast<std::int32_t>(1 + frames % 30000);
+        }
+    }
+    std::int64_t frames = 0;
+};
+
+// The whole live path: the device's render thread refills the ring as the card plays it.
+// The card here runs far faster than real time, so the render thread may fall behind and
+// queue silence; but what it rendered must reach the card, in order, nothing lost or doubled.
+TEST(PortAudioWaveOut, TheSoundDevicePlaysLiveThroughTheCard)
+{
+    const std::string capture = testing::TempDir() + "portaudio_capture_live.wav";
+    AlsaConfiguration fileCard(fileDevice(capture));
+    PortAudioWaveOut card;
+    SoundDevice device(card);
+    ASSERT_TRUE(device.open(16, 44100, 2));
+    RampSource source;
+    ASSERT_TRUE(source.connect(device, 0));
+    const auto renderedFrames = [&] {
+        std::lock_guard lock(device.renderLock());
+        return source.frames;
+    };
+    ASSERT_TRUE(waitFor([&] { return renderedFrames() >= 40 * 2816; }));
+    device.close();
+    const std::int64_t rendered = source.frames;
+
+    const std::vector<std::uint8_t> captured = capturedSamples(capture);
+    std::int64_t k = 0;
+    for (std::size_t frame = 0; 4 * frame + 3 < captured.size(); ++frame) {
+        const std::int16_t left = sampleAt(captured, 2 * frame);
+        const std::int16_t right = sampleAt(captured, 2 * frame + 1);
+        if (left == 0 && right == 0)
+            continue;
+        ASSERT_EQ(left, 1 + k % 30000) << "frame " << frame << " of the capture";
+        ASSERT_EQ(right, -left) << "frame " << frame << " of the capture";
+        ++k;
+    }
+    // At most the eight buffers of the ring were rendered but not yet played at close.
+    EXPECT_LE(k, rendered);
+    EXPECT_GE(k, rendered - 8 * 2816);
+}
+
+} // namespace
