@@ -148,18 +148,19 @@ bool SoundDevice::addSource(SoundSource* source, std::int32_t channelCount)
     if (source == nullptr)
         return false;
     std::lock_guard lock(renderLock_);
-    SoundSource* last = nullptr;
-    for (SoundSource* s = sources_; s != nullptr; s = s->next) {
-        if (s == source)
-            return false;
-        last = s;
-    }
+    // Already here, or in another device's list, whose links it cannot share.
+    if (source->listedBy != nullptr)
+        return false;
+    SoundSource* last = sources_;
+    while (last != nullptr && last->next != nullptr)
+        last = last->next;
     source->sampleRate = sampleRate_;
     source->bitsPerSample = bitsPerSample_;
     source->channels = channelCount;
     source->pan = 64;
     source->prev = last;
     source->next = nullptr;
+    source->listedBy = this;
     if (last != nullptr)
         last->next = source;
     else
@@ -174,10 +175,7 @@ void SoundDevice::removeSource(SoundSource* source)
     source->loop.store(0);
     source->stop();
     std::lock_guard lock(renderLock_);
-    bool listed = false;
-    for (SoundSource* s = sources_; s != nullptr && !listed; s = s->next)
-        listed = s == source;
-    if (!listed)
+    if (source->listedBy != this)
         return;
     if (source->prev != nullptr)
         source->prev->next = source->next;
@@ -187,6 +185,7 @@ void SoundDevice::removeSource(SoundSource* source)
         source->next->prev = source->prev;
     source->prev = nullptr;
     source->next = nullptr;
+    source->listedBy = nullptr;
     // The source no longer refers to a device that may be destroyed before it.
     if (source->device == this)
         source->device = nullptr;

@@ -82,9 +82,11 @@ public:
     std::int32_t pan = 0;
     std::atomic<bool> playing{false};
     std::atomic<bool> stopRequest{false};
-    // Links of the device's source list; the device changes them under its render lock.
+    // Links of the device's source list, and the device whose list it is; the device
+    // changes them under its render lock.
     SoundSource* prev = nullptr;
     SoundSource* next = nullptr;
+    SoundDevice* listedBy = nullptr;
     File waveFile;
     std::atomic<RenderRoutine> renderRoutine{nullptr};
     std::vector<std::uint8_t> buffer;

@@ -375,6 +375,27 @@ TEST(SoundDeviceSources, ARemovedOrDestroyedSourceAddsNothingMore)
     EXPECT_EQ(waveOut.writtenBytes(8), expected);
 }
 
+// Both lists would share the source's links: adding it to a second device would tie the
+// two lists together.
+TEST(SoundDeviceSources, ASourceBelongsToOneDeviceAtATime)
+{
+    OfflineWaveOut firstOut, secondOut;
+    SoundDevice first(firstOut), second(secondOut);
+    ASSERT_TRUE(first.open(16, 44100, 2));
+    ASSERT_TRUE(second.open(16, 44100, 2));
+    PatternSource source(0), other(0);
+    ASSERT_TRUE(source.connect(first, 0));
+    ASSERT_TRUE(other.connect(second, 0));
+    EXPECT_FALSE(second.addSource(&source, 0));
+    EXPECT_EQ(other.next, nullptr);
+    EXPECT_EQ(first.firstSource(), &source);
+
+    first.removeSource(&source);
+    EXPECT_TRUE(source.connect(second, 0));
+    EXPECT_EQ(other.next, &source);
+    EXPECT_EQ(first.firstSource(), nullptr);
+}
+
 TEST(SoundDeviceSources, ASourceMayOutliveItsDevice)
 {
     OfflineWaveOut waveOut;
