@@ -260,6 +260,14 @@ typedef struct tagINITCOMMONCONTROLSEX {
 #define WM_MOUSEWHEEL 0x020A
 #define WM_MOUSELAST 0x020A
 #define WM_CAPTURECHANGED 0x0215
+
+#define SIZE_RESTORED 0
+#define SIZE_MINIMIZED 1
+#define SIZE_MAXIMIZED 2
+
+#define DM_GETDEFID (WM_USER + 0)
+#define DM_SETDEFID (WM_USER + 1)
+#define DC_HASDEFID 0x534B
 #define WM_USER 0x0400
 #define WM_APP 0x8000
 
@@ -295,7 +303,10 @@ typedef struct tagINITCOMMONCONTROLSEX {
 #define VK_F4 0x73
 #define VK_F10 0x79
 
+#define SC_CLOSE 0xF060
+
 #define PM_NOREMOVE 0x0000
+#define PM_NOYIELD 0x0002
 #define PM_REMOVE 0x0001
 
 // ---------------------------------------------------------------- window styles

@@ -1,0 +1,215 @@
+// GetOpenFileNameA and GetSaveFileNameA over Qt's own file dialog.
+#include <QFileDialog>
+#include <QFileInfo>
+
+#include <cstring>
+#include <optional>
+#include <string>
+#include <utility>
+#include <vector>
+
+#include "platform/qt/DialogHookState.h"
+#include "platform/qt/FilePatterns.h"
+#include "platform/qt/MessageQueue.h"
+#include "platform/qt/WindowRecord.h"
+#include "platform/win32.h"
+
+using namespace win32qt;
+
+namespace {
+
+DWORD lastError = 0;
+
+std::vector<std::pair<std::string, std::string>> filtersOf(LPCSTR filter)
+{
+  std::vector<std::pair<std::string, std::string>> filters;
+  if (filter == nullptr) {
+    return filters;
+  }
+  const char* p = filter;
+  while (*p != '\0') {
+    std::string description = p;
+    p += description.size() + 1;
+    if (*p == '\0') {
+      break;
+    }
+    std::string pattern = p;
+    p += pattern.size() + 1;
+    filters.emplace_back(std::move(description), std::move(pattern));
+  }
+  return filters;
+}
+
+// Windows adds the default extension to a name that has none.
+std::string withDefaultExtension(const std::string& path, LPCSTR defaultExtension)
+{
+  if (defaultExtension == nullptr || *defaultExtension == '\0') {
+    return path;
+  }
+  const std::size_t nameStart = path.find_last_of("/\\") == std::string::npos ? 0 : path.find_last_of("/\\") + 1;
+  if (path.find('.', nameStart) != std::string::npos) {
+    return path;
+  }
+  return path + "." + defaultExtension;
+}
+
+bool fileExists(const std::string& path)
+{
+  const QFileInfo info(QString::fromStdString(path));
+  return info.exists() && info.isFile();
+}
+
+// Asks what the user would be asked before a file is replaced.
+bool overwriteAccepted(HWND owner, const std::string& path, const std::string& title)
+{
+  const std::string name = QFileInfo(QString::fromStdString(path)).fileName().toStdString();
+  const std::string question = name + " は既に存在します。\n上書きしますか?";
+  return MessageBoxA(owner, question.c_str(), title.c_str(), MB_YESNO | MB_ICONWARNING | MB_DEFBUTTON2) == IDYES;
+}
+
+std::optional<std::string> answerFromHook(DialogHookState& hook, LPOPENFILENAMEA ofn, bool save,
+                                          const std::string& title)
+{
+  while (!hook.fileAnswers.empty()) {
+    const std::optional<std::string> answer = hook.fileAnswers.front();
+    hook.fileAnswers.pop_front();
+    if (!answer) {
+      return std::nullopt;
+    }
+    const std::string path = withDefaultExtension(*answer, ofn->lpstrDefExt);
+    if ((ofn->Flags & OFN_FILEMUSTEXIST) && !fileExists(path)) {
+      continue; // the dialog refuses the name and stays open
+    }
+    if (save && (ofn->Flags & OFN_OVERWRITEPROMPT) && fileExists(path) && !overwriteAccepted(ofn->hwndOwner, path, title)) {
+      continue;
+    }
+    return path;
+  }
+  return std::nullopt;
+}
+
+std::optional<std::string> answerFromUser(LPOPENFILENAMEA ofn, bool save, const std::string& title,
+                                          const std::vector<std::pair<std::string, std::string>>& filters)
+{
+  Window* owner = findWindow(ofn->hwndOwner);
+  if (owner != nullptr) {
+    owner = topLevelOf(*owner);
+  }
+  QFileDialog dialog(owner != nullptr ? owner->frame.data() : nullptr, QString::fromStdString(title));
+  dialog.setOption(QFileDialog::DontUseNativeDialog);
+  dialog.setOption(QFileDialog::HideNameFilterDetails);
+  dialog.setOption(QFileDialog::DontConfirmOverwrite, !(ofn->Flags & OFN_OVERWRITEPROMPT));
+  dialog.setAcceptMode(save ? QFileDialog::AcceptSave : QFileDialog::AcceptOpen);
+  dialog.setFileMode(!save && (ofn->Flags & OFN_FILEMUSTEXIST) ? QFileDialog::ExistingFile : QFileDialog::AnyFile);
+  dialog.setWindowModality(owner != nullptr ? Qt::WindowModal : Qt::ApplicationModal);
+  if (ofn->lpstrInitialDir != nullptr && *ofn->lpstrInitialDir != '\0') {
+    dialog.setDirectory(QString::fromUtf8(ofn->lpstrInitialDir));
+  }
+  QStringList nameFilters;
+  for (const auto& [description, pattern] : filters) {
+    nameFilters << qtNameFilter(description, pattern);
+  }
+  if (!nameFilters.isEmpty()) {
+    dialog.setNameFilters(nameFilters);
+    const int index = ofn->nFilterIndex >= 1 && ofn->nFilterIndex <= static_cast<DWORD>(nameFilters.size())
+                        ? static_cast<int>(ofn->nFilterIndex) - 1
+                        : 0;
+    dialog.selectNameFilter(nameFilters[index]);
+  }
+  if (ofn->lpstrDefExt != nullptr) {
+    dialog.setDefaultSuffix(QString::fromUtf8(ofn->lpstrDefExt));
+  }
+  if (ofn->lpstrFile != nullptr && *ofn->lpstrFile != '\0') {
+    dialog.selectFile(QString::fromUtf8(ofn->lpstrFile));
+  }
+
+  const HWND ownerHandle = owner != nullptr ? owner->handle : nullptr;
+  const bool disableOwner = ownerHandle != nullptr && IsWindowEnabled(ownerHandle);
+  if (disableOwner) {
+    EnableWindow(ownerHandle, FALSE);
+  }
+  int result = 0;
+  {
+    ForeignLoopScope loop;
+    result = dialog.exec();
+  }
+  if (disableOwner && IsWindow(ownerHandle)) {
+    EnableWindow(ownerHandle, TRUE);
+  }
+  if (result != QDialog::Accepted || dialog.selectedFiles().isEmpty()) {
+    return std::nullopt;
+  }
+  const QString selectedFilter = dialog.selectedNameFilter();
+  ofn->nFilterIndex = static_cast<DWORD>(std::max<qsizetype>(0, nameFilters.indexOf(selectedFilter)) + 1);
+  return withDefaultExtension(dialog.selectedFiles().first().toStdString(), ofn->lpstrDefExt);
+}
+
+BOOL fileDialog(LPOPENFILENAMEA ofn, bool save)
+{
+  lastError = 0;
+  if (ofn == nullptr || ofn->lpstrFile == nullptr || ofn->nMaxFile == 0) {
+    lastError = 0xFFFF; // CDERR_DIALOGFAILURE
+    return FALSE;
+  }
+  const auto filters = filtersOf(ofn->lpstrFilter);
+  const std::string title = ofn->lpstrTitle != nullptr ? ofn->lpstrTitle : (save ? "名前を付けて保存" : "開く");
+
+  std::optional<std::string> chosen;
+  if (DialogHookState* hook = activeDialogHook()) {
+    win32test::FileDialogRecord record;
+    record.save = save;
+    record.owner = ofn->hwndOwner;
+    record.title = title;
+    record.filters = filters;
+    record.defaultExtension = ofn->lpstrDefExt != nullptr ? ofn->lpstrDefExt : "";
+    record.flags = ofn->Flags;
+    chosen = answerFromHook(*hook, ofn, save, title);
+    record.result = chosen.value_or("");
+    hook = activeDialogHook();
+    hook->fileDialogs.push_back(record);
+  } else {
+    chosen = answerFromUser(ofn, save, title, filters);
+  }
+  if (!chosen) {
+    return FALSE;
+  }
+
+  const std::string& path = *chosen;
+  if (path.size() + 1 > ofn->nMaxFile) {
+    // The first two bytes say how long the buffer must be.
+    const auto needed = static_cast<WORD>(std::min<std::size_t>(path.size() + 1, 0xFFFF));
+    if (ofn->nMaxFile >= 2) {
+      std::memcpy(ofn->lpstrFile, &needed, sizeof needed);
+    }
+    lastError = FNERR_BUFFERTOOSMALL;
+    return FALSE;
+  }
+  std::memcpy(ofn->lpstrFile, path.c_str(), path.size() + 1);
+  const std::size_t slash = path.find_last_of("/\\");
+  const std::size_t nameStart = slash == std::string::npos ? 0 : slash + 1;
+  const std::size_t dot = path.find_last_of('.');
+  ofn->nFileOffset = static_cast<WORD>(nameStart);
+  ofn->nFileExtension =
+    static_cast<WORD>(dot != std::string::npos && dot >= nameStart ? dot + 1 : path.size());
+  if (ofn->lpstrFileTitle != nullptr && ofn->nMaxFileTitle > 0) {
+    copyText(path.substr(nameStart), ofn->lpstrFileTitle, static_cast<int>(ofn->nMaxFileTitle));
+  }
+  return TRUE;
+}
+
+} // namespace
+
+BOOL WINAPI GetOpenFileNameA(LPOPENFILENAMEA ofn)
+{
+  return fileDialog(ofn, false);
+}
+
+BOOL WINAPI GetSaveFileNameA(LPOPENFILENAMEA ofn)
+{
+  return fileDialog(ofn, true);
+}
+
+DWORD WINAPI CommDlgExtendedError(void)
+{
+  return lastError;
+}
