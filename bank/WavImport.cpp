@@ -25,7 +25,7 @@ constexpr unsigned char subFormatGuidTail[14] = {0x00, 0x00, 0x00, 0x00, 0x10, 0
                                                  0x00, 0x00, 0xAA, 0x00, 0x38, 0x9B, 0x71};
 
 constexpr std::size_t chunkHeaderSize = 8;
-constexpr std::size_t convertBufferSize = 1u << 20;
+constexpr std::size_t convertBufferSize = 1u << 18;
 
 bool isChunkId(const unsigned char* id, const char* name)
 {
@@ -175,6 +175,14 @@ WavRefusal readFormat(ChunkWalker& walker, const Chunk& chunk, SampleFormat& for
     return WavRefusal::none;
 }
 
+// The last (most significant) byte of each little-endian sample, as a signed sample.
+// The width is a constant so that the loop vectorizes.
+template <std::size_t width> void takeHighBytes(const unsigned char* in, std::int8_t* out, std::size_t count)
+{
+    for (std::size_t k = 0; k < count; ++k)
+        out[k] = static_cast<std::int8_t>(in[k * width + width - 1]);
+}
+
 // Reads the data body into a block of signed 8-bit samples. A trailing partial sample
 // is ignored.
 WavRefusal readSamples(ChunkWalker& walker, const Chunk& chunk, const SampleFormat& format, WaveRef& block)
@@ -184,26 +192,30 @@ WavRefusal readSamples(ChunkWalker& walker, const Chunk& chunk, const SampleForm
     auto wave = std::make_shared<WaveBlock>(sampleCount);
     std::int8_t* out = wave->samples.data();
 
-    if (step == 1) {
-        if (!walker.readAt(chunk.body, out, sampleCount))
-            return WavRefusal::readFailed;
-        // Unsigned 8-bit to signed: flip the top bit.
-        for (std::int8_t& sample : wave->samples)
-            sample = static_cast<std::int8_t>(static_cast<std::uint8_t>(sample) ^ 0x80u);
-    } else {
-        const std::size_t samplesPerRead = convertBufferSize / step;
-        std::vector<unsigned char> buffer(std::min(sampleCount, samplesPerRead) * step);
-        std::int64_t position = chunk.body;
-        for (std::size_t done = 0; done < sampleCount;) {
-            const std::size_t count = std::min(sampleCount - done, samplesPerRead);
+    // Pieces small enough to stay in the cache between reading and converting.
+    const std::size_t samplesPerRead = convertBufferSize / step;
+    std::vector<unsigned char> buffer(step == 1 ? 0 : std::min(sampleCount, samplesPerRead) * step);
+    std::int64_t position = chunk.body;
+    for (std::size_t done = 0; done < sampleCount;) {
+        const std::size_t count = std::min(sampleCount - done, samplesPerRead);
+        std::int8_t* piece = out + done;
+        if (step == 1) {
+            if (!walker.readAt(position, piece, count))
+                return WavRefusal::readFailed;
+            // Unsigned 8-bit to signed: flip the top bit.
+            for (std::size_t k = 0; k < count; ++k)
+                piece[k] = static_cast<std::int8_t>(static_cast<std::uint8_t>(piece[k]) ^ 0x80u);
+        } else {
             if (!walker.readAt(position, buffer.data(), count * step))
                 return WavRefusal::readFailed;
-            position += static_cast<std::int64_t>(count * step);
-            const unsigned char* highByte = buffer.data() + step - 1;
-            for (std::size_t k = 0; k < count; ++k)
-                out[done + k] = static_cast<std::int8_t>(highByte[k * step]);
-            done += count;
+            switch (step) {
+            case 2: takeHighBytes<2>(buffer.data(), piece, count); break;
+            case 3: takeHighBytes<3>(buffer.data(), piece, count); break;
+            default: takeHighBytes<4>(buffer.data(), piece, count); break;
+            }
         }
+        position += static_cast<std::int64_t>(count * step);
+        done += count;
     }
     block = std::move(wave);
     return WavRefusal::none;
