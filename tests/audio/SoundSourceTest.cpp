@@ -3,10 +3,13 @@
 #include <algorithm>
 #include <chrono>
 #include <cstdint>
+#include <cstdio>
 #include <cstdlib>
 #include <fstream>
 #include <string>
 #include <vector>
+
+#include <unistd.h>
 
 #include "audio/OfflineWaveOut.h"
 #include "audio/SoundDevice.h"
@@ -82,13 +85,22 @@ std::vector<std::uint8_t> riff(const std::vector<std::uint8_t>& chunks)
     return bytes;
 }
 
-std::string writeFile(const std::string& name, const std::vector<std::uint8_t>& bytes)
+// A file name of this process alone: test programs of several builds may run at once.
+std::string scratchPath(const std::string& name)
 {
-    const std::string path = testing::TempDir() + "sound_source_" + name;
-    std::ofstream(path, std::ios::binary).write(reinterpret_cast<const char*>(bytes.data()),
-                                                static_cast<std::streamsize>(bytes.size()));
-    return path;
+    return testing::TempDir() + "sound_source_" + std::to_string(getpid()) + "_" + name;
 }
+
+// A file written for one test and removed when it is over.
+struct ScratchFile {
+    ScratchFile(const std::string& name, const std::vector<std::uint8_t>& bytes) : path(scratchPath(name))
+    {
+        std::ofstream(path, std::ios::binary).write(reinterpret_cast<const char*>(bytes.data()),
+                                                    static_cast<std::streamsize>(bytes.size()));
+    }
+    ~ScratchFile() { std::remove(path.c_str()); }
+    std::string path;
+};
 
 // Six frames of 16-bit mono samples.
 const std::vector<std::uint8_t> sixFrames = {0x01, 0x00, 0xFF, 0xFF, 0x00, 0x80, 0xFF, 0x7F, 0x34, 0x12, 0x00, 0x00};
@@ -235,7 +247,8 @@ TEST(SoundSourceWave, LoadsAPcmFileOfItsOwnFormat)
     putChunk(chunks, "fmt ", 18, format);
     putChunk(chunks, "fact", 4, {1, 2, 3, 4});
     putChunk(chunks, "data", 12, sixFrames);
-    const std::string path = writeFile("good.wav", riff(chunks));
+    const ScratchFile file("good.wav", riff(chunks));
+    const std::string& path = file.path;
 
     Rig rig(16, 44100, 2, 1);
     ASSERT_TRUE(rig.source.loadWave(path.c_str()));
@@ -248,7 +261,8 @@ TEST(SoundSourceWave, LoadsAPcmFileOfItsOwnFormat)
 
 TEST(SoundSourceWave, LoadsAFileMadeBySox)
 {
-    const std::string path = testing::TempDir() + "sound_source_sox.wav";
+    const ScratchFile made("sox.wav", {});
+    const std::string& path = made.path;
     const std::string command = "sox -n -r 44100 -b 16 -c 1 " + path + " synth 0.01 sine 440 2>/dev/null";
     if (std::system(command.c_str()) != 0)
         GTEST_SKIP() << "sox is not installed";
@@ -303,14 +317,14 @@ TEST(SoundSourceWave, RefusesWhatIsNotAPcmFileOfItsFormat)
     for (const auto& c : cases) {
         SCOPED_TRACE(c.name);
         Rig rig(16, 44100, 2, 1);
-        const std::string path = writeFile(c.name, c.bytes);
-        EXPECT_FALSE(rig.source.loadWave(path.c_str()));
+        const ScratchFile file(c.name, c.bytes);
+        EXPECT_FALSE(rig.source.loadWave(file.path.c_str()));
         EXPECT_EQ(rig.source.status, badWave);
         EXPECT_EQ(rig.source.length(), 0);
         EXPECT_FALSE(rig.source.waveFile.isOpen());
     }
     Rig rig(16, 44100, 2, 1);
-    EXPECT_FALSE(rig.source.loadWave((testing::TempDir() + "sound_source_missing.wav").c_str()));
+    EXPECT_FALSE(rig.source.loadWave(scratchPath("missing.wav").c_str()));
     EXPECT_EQ(rig.source.status, badWave);
 }
 

@@ -3,6 +3,7 @@
 #include <atomic>
 #include <chrono>
 #include <cstdint>
+#include <cstdio>
 #include <cstdlib>
 #include <fstream>
 #include <iterator>
@@ -10,6 +11,7 @@
 #include <mutex>
 #include <string>
 #include <thread>
+#include <unistd.h>
 #include <vector>
 
 #include "audio/OfflineWaveOut.h"
@@ -22,13 +24,25 @@ namespace {
 
 using namespace std::chrono_literals;
 
+// A file name of this process alone: test programs of several builds may run at once.
+std::string scratchPath(const std::string& name)
+{
+    return testing::TempDir() + "portaudio_" + std::to_string(getpid()) + "_" + name;
+}
+
+// Removes a scratch file when the test is over.
+struct RemovedAtEnd {
+    std::string path;
+    ~RemovedAtEnd() { std::remove(path.c_str()); }
+};
+
 // Points ALSA at a configuration of our own for the life of the object.
 class AlsaConfiguration {
 public:
     explicit AlsaConfiguration(const std::string& text)
     {
         static int count = 0;
-        path_ = testing::TempDir() + "portaudio_alsa_" + std::to_string(++count) + ".conf";
+        path_ = scratchPath("alsa_" + std::to_string(++count) + ".conf");
         std::ofstream(path_) << text;
         if (const char* old = std::getenv("ALSA_CONFIG_PATH"))
             old_ = std::make_unique<std::string>(old);
@@ -40,6 +54,7 @@ public:
             setenv("ALSA_CONFIG_PATH", old_->c_str(), 1);
         else
             unsetenv("ALSA_CONFIG_PATH");
+        std::remove(path_.c_str());
     }
 
 private:
@@ -139,7 +154,8 @@ TEST(PortAudioWaveOut, PlaysWrittenBuffersIntoTheCardUnchanged)
     const std::vector<std::uint8_t> rendered = offline.writtenBytes(8);
     ASSERT_EQ(rendered.size(), bufferCount * 11264u);
 
-    const std::string capture = testing::TempDir() + "portaudio_capture_buffers.wav";
+    const std::string capture = scratchPath("capture_buffers.wav");
+    const RemovedAtEnd captureFile{capture};
     AlsaConfiguration fileCard(fileDevice(capture));
     std::atomic<int> doneCount{0};
     const auto countDone = [](void* context, WaveHeader&) { static_cast<std::atomic<int>*>(context)->fetch_add(1); };
@@ -205,7 +221,8 @@ public:
 // queue silence; but what it rendered must reach the card, in order, nothing lost or doubled.
 TEST(PortAudioWaveOut, TheSoundDevicePlaysLiveThroughTheCard)
 {
-    const std::string capture = testing::TempDir() + "portaudio_capture_live.wav";
+    const std::string capture = scratchPath("capture_live.wav");
+    const RemovedAtEnd captureFile{capture};
     AlsaConfiguration fileCard(fileDevice(capture));
     PortAudioWaveOut card;
     SoundDevice device(card);
