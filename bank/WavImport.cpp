@@ -125,6 +125,8 @@ private:
     // File::seek moves at most 2 GiB at a time.
     bool moveTo(std::int64_t position)
     {
+        if (position_ < 0)
+            return false;
         while (position_ != position) {
             const std::int64_t step = std::clamp<std::int64_t>(position - position_, INT32_MIN, INT32_MAX);
             if (!file_.seek(static_cast<std::int32_t>(step), File::fromCurrent))

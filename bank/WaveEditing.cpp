@@ -10,6 +10,8 @@
 
 namespace {
 
+using Samples = std::vector<std::int8_t>;
+
 // A wave shorter than this is refused by every edit that shortens a wave.
 constexpr std::uint32_t shortestWave = 4;
 
@@ -32,6 +34,31 @@ std::int8_t clampToSample(std::int64_t value)
     return static_cast<std::int8_t>(std::clamp<std::int64_t>(value, -128, 127));
 }
 
+// Installs a new block of `length` samples as wave i, filled by fill(old, new) from the
+// old samples. False, changing nothing, when the block cannot be allocated.
+template <typename Fill> bool replaceWithNewLength(ToneBank& bank, std::uint32_t i, std::size_t length, Fill fill)
+{
+    try {
+        auto block = std::make_shared<WaveBlock>(length);
+        fill(bank.waveData(i)->samples, block->samples);
+        bank.replaceWaveData(i, std::move(block));
+        return true;
+    } catch (const std::bad_alloc&) {
+        return false;
+    }
+}
+
+// Resize and stretch: refused for a missing wave or a length below the shortest; the
+// same length changes nothing.
+template <typename Fill> bool changeLength(ToneBank& bank, std::uint32_t i, std::uint32_t length, Fill fill)
+{
+    if (i >= bank.waveCount() || length < shortestWave)
+        return false;
+    if (length == bank.waveSize(i))
+        return true;
+    return replaceWithNewLength(bank, i, length, fill);
+}
+
 } // namespace
 
 bool ToneBank::deleteWaveRange(std::uint32_t i, std::uint32_t a, std::uint32_t b)
@@ -45,16 +72,11 @@ bool ToneBank::deleteWaveRange(std::uint32_t i, std::uint32_t a, std::uint32_t b
     const std::size_t newSize = old.size() - (range.end - range.begin);
     if (newSize < shortestWave)
         return false;
-    try {
-        auto block = std::make_shared<WaveBlock>(newSize);
-        auto out = std::copy(old.begin(), old.begin() + static_cast<std::ptrdiff_t>(range.begin),
-                             block->samples.begin());
-        std::copy(old.begin() + static_cast<std::ptrdiff_t>(range.end), old.end(), out);
-        replaceWaveData(i, std::move(block));
-        return true;
-    } catch (const std::bad_alloc&) {
-        return false;
-    }
+    return replaceWithNewLength(*this, i, newSize, [&](const Samples& from, Samples& to) {
+        const auto cut = to.begin() + static_cast<std::ptrdiff_t>(range.begin);
+        std::copy(from.begin(), from.begin() + static_cast<std::ptrdiff_t>(range.begin), to.begin());
+        std::copy(from.begin() + static_cast<std::ptrdiff_t>(range.end), from.end(), cut);
+    });
 }
 
 void ToneBank::normalizeRange(std::uint32_t i, std::uint32_t a, std::uint32_t b, std::int32_t peak)
@@ -103,44 +125,25 @@ void ToneBank::smoothRange(std::uint32_t i, std::uint32_t a, std::uint32_t b)
 
 bool ToneBank::resizeWaveData(std::uint32_t i, std::uint32_t length)
 {
-    if (i >= waveCount() || length < shortestWave)
-        return false;
-    const std::vector<std::int8_t>& old = waves_[i]->samples;
-    if (length == old.size())
-        return true;
-    try {
-        auto block = std::make_shared<WaveBlock>(length);
-        const std::size_t kept = std::min<std::size_t>(length, old.size());
-        std::copy(old.begin(), old.begin() + static_cast<std::ptrdiff_t>(kept), block->samples.begin());
-        replaceWaveData(i, std::move(block));
-        return true;
-    } catch (const std::bad_alloc&) {
-        return false;
-    }
+    // A longer wave ends in silence.
+    return changeLength(*this, i, length, [](const Samples& from, Samples& to) {
+        const std::size_t kept = std::min(from.size(), to.size());
+        std::copy(from.begin(), from.begin() + static_cast<std::ptrdiff_t>(kept), to.begin());
+    });
 }
 
 bool ToneBank::stretchWaveData(std::uint32_t i, std::uint32_t length)
 {
-    if (i >= waveCount() || length < shortestWave)
-        return false;
-    const std::vector<std::int8_t>& old = waves_[i]->samples;
-    if (length == old.size())
-        return true;
-    try {
-        auto block = std::make_shared<WaveBlock>(length);
-        // New sample j copies old sample floor((old - 1) x j / length): the last old
-        // sample is never copied. The product needs 64 bits for long waves. An empty
-        // wave stretches to silence.
-        if (!old.empty()) {
-            const std::uint64_t span = old.size() - 1;
-            for (std::uint32_t j = 0; j < length; ++j)
-                block->samples[j] = old[static_cast<std::size_t>(span * j / length)];
-        }
-        replaceWaveData(i, std::move(block));
-        return true;
-    } catch (const std::bad_alloc&) {
-        return false;
-    }
+    // New sample j copies old sample floor((old - 1) x j / length): there is no
+    // interpolation, and the last old sample is never copied. The product needs 64
+    // bits for long waves. An empty wave stretches to silence.
+    return changeLength(*this, i, length, [](const Samples& from, Samples& to) {
+        if (from.empty())
+            return;
+        const std::uint64_t span = from.size() - 1;
+        for (std::size_t j = 0; j < to.size(); ++j)
+            to[j] = from[static_cast<std::size_t>(span * j / to.size())];
+    });
 }
 
 std::uint32_t ToneBank::stretchedPosition(std::uint32_t position, std::uint32_t oldLength,
