@@ -4,6 +4,8 @@
 
 #include <algorithm>
 #include <cmath>
+#include <random>
+#include <tuple>
 
 namespace {
 
@@ -338,6 +340,57 @@ TEST(RenderContinuity, OneLongRenderEqualsTheSameRenderCutIntoPieces)
         }
         EXPECT_SAME_SAMPLES(expected, got);
         EXPECT_TRUE(std::any_of(expected.begin(), expected.end(), [](std::int32_t v) { return v != 0; }));
+    }
+}
+
+} // namespace
+
+namespace {
+
+// Any 32-bit value in any field: a bank file can carry them all. Rendering such tones in
+// every format must read nothing outside the waveform block (AddressSanitizer sees every
+// byte of it), overflow nothing (UndefinedBehaviorSanitizer), and leave a sounding
+// instrument voice inside its waveform.
+TEST(WildTones, RenderInEveryFormatWithoutLeavingTheWaveform)
+{
+    std::mt19937 random(20261208);
+    const std::int32_t extremes[] = {0, 1, -1, 2, 255, 256, 65536, -65536, 0x7F0000, 0x1F0000,
+                                     INT32_MAX, INT32_MIN, INT32_MAX - 1, INT32_MIN + 1};
+    auto wild = [&]() -> std::int32_t {
+        switch (random() % 3) {
+        case 0: return extremes[random() % std::size(extremes)];
+        case 1: return static_cast<std::int32_t>(random() % 600);
+        default: return static_cast<std::int32_t>(random());
+        }
+    };
+    for (auto [bits, rate, channels] : {std::tuple{16, 44100, 2}, std::tuple{16, 22050, 1}, std::tuple{8, 11025, 2},
+                                        std::tuple{8, 44100, 1}}) {
+        OfflineDevice out(bits, rate, channels);
+        Synth synth;
+        ASSERT_TRUE(synth.connect(out.device, 0));
+        for (int n = 0; n < 150; ++n) {
+            const std::size_t size = 1 + random() % 300;
+            ToneRecord tone = fullLevelTone(scrambledWave(size));
+            for (int field = 0; field < ToneRecord::fieldCount; ++field)
+                if (field != ToneRecord::waveField)
+                    tone.setField(field, wild());
+            tone.drumAlgorithm = static_cast<std::int32_t>(random() % 2);
+            synth.setModulation(wild());
+            synth.setVolume(static_cast<std::uint32_t>(wild()));
+            synth.setTone(tone);
+            synth.noteOn(static_cast<std::uint32_t>(wild()));
+            for (int block = 0; block < 4; ++block) {
+                renderDirect(synth, out.device, 176);
+                if (block == 2)
+                    synth.noteOff();
+                const VoiceState v = synth.state();
+                if (v.active && tone.drumAlgorithm == 0) {
+                    const auto limit = std::min<std::uint32_t>(static_cast<std::uint32_t>(tone.sampleCount),
+                                                               static_cast<std::uint32_t>(size));
+                    ASSERT_LT(whole(v.position), limit) << "tone " << n << ", block " << block;
+                }
+            }
+        }
     }
 }
 
