@@ -170,12 +170,18 @@ TEST(SoundSourceBuffer, StopReturnsWithoutARenderThreadToAnswer)
     EXPECT_FALSE(rig.source.stopRequest.load());
 }
 
+// 100 frames of an 8-bit, 1-channel source: frame i holds the byte 10 + i.
+void fillRamp(SoundSource& source)
+{
+    ASSERT_TRUE(source.allocate(100));
+    for (int i = 0; i < 100; ++i)
+        source.buffer[i] = static_cast<std::uint8_t>(10 + i);
+}
+
 TEST(SoundSourcePlayback, ABufferPlaysOnceThenTheSourceFallsSilent)
 {
     Rig rig(8, 11025, 1, 0);
-    ASSERT_TRUE(rig.source.allocate(100));
-    for (int i = 0; i < 100; ++i)
-        rig.source.buffer[i] = static_cast<std::uint8_t>(10 + i);
+    fillRamp(rig.source);
     ASSERT_TRUE(rig.source.play(0));
     const std::vector<std::uint8_t> first = rig.nextBuffer();
     ASSERT_EQ(first.size(), 704u);
@@ -192,9 +198,7 @@ TEST(SoundSourcePlayback, ABufferPlaysOnceThenTheSourceFallsSilent)
 TEST(SoundSourcePlayback, ALoopRestartsAtTheNextBlock)
 {
     Rig rig(8, 11025, 1, 0);
-    ASSERT_TRUE(rig.source.allocate(100));
-    for (int i = 0; i < 100; ++i)
-        rig.source.buffer[i] = static_cast<std::uint8_t>(10 + i);
+    fillRamp(rig.source);
     ASSERT_TRUE(rig.source.play(1));
     const std::vector<std::uint8_t> bytes = rig.nextBuffer();
     ASSERT_EQ(bytes.size(), 704u);
