@@ -60,8 +60,8 @@ SoundSource::SoundSource() = default;
 
 SoundSource::~SoundSource()
 {
-    if (device != nullptr)
-        device->removeSource(this);
+    if (listedBy != nullptr)
+        listedBy->removeSource(this);
 }
 
 SoundSource::RenderRoutine SoundSource::renderSlot(std::int32_t bitsPerSample, std::int32_t deviceChannels)
@@ -158,8 +158,8 @@ void SoundSource::stop()
     // The render thread plays a buffer only inside a block, under the render lock, so
     // ending playback under that lock is as final as the render thread ending it, and
     // does not depend on a render thread being there to answer.
-    if (device != nullptr) {
-        std::lock_guard lock(device->renderLock());
+    if (listedBy != nullptr) {
+        std::lock_guard lock(listedBy->renderLock());
         playing.store(false);
     } else {
         playing.store(false);
