@@ -32,7 +32,8 @@ Qt::FocusPolicy focusPolicyFor(WindowKind kind, DWORD style)
   if (kind == WindowKind::Static || (kind == WindowKind::Button && (style & BS_TYPEMASK) == BS_GROUPBOX)) {
     return Qt::NoFocus;
   }
-  return (style & WS_TABSTOP) ? Qt::StrongFocus : Qt::ClickFocus;
+  // A control takes the focus in its own WM_LBUTTONDOWN, not when Qt sees the click.
+  return (style & WS_TABSTOP) ? Qt::TabFocus : Qt::NoFocus;
 }
 
 } // namespace

@@ -85,6 +85,7 @@ void addMenuItems(QWidget* menu, const std::vector<MenuItemTemplate>& items, HWN
       continue;
     }
     QAction* action = new QAction(text, menu);
+    action->setData(item.id);
     action->setEnabled(!item.grayed);
     menu->addAction(action);
     const int id = item.id;

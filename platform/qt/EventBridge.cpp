@@ -135,6 +135,27 @@ LPARAM keyParam(const QKeyEvent& event, bool release)
   return static_cast<LPARAM>(value);
 }
 
+// Controls that can have the focus take it when they handle a press themselves.
+void takeFocusOnPress(Window& window, UINT message)
+{
+  if (message != WM_LBUTTONDOWN && message != WM_LBUTTONDBLCLK) {
+    return;
+  }
+  switch (window.kind) {
+  case WindowKind::Button:
+  case WindowKind::Edit:
+  case WindowKind::ComboBox:
+  case WindowKind::Trackbar:
+    if ((window.kind != WindowKind::Button || (window.style & BS_TYPEMASK) != BS_GROUPBOX) &&
+        window.widget->isEnabled()) {
+      window.widget->setFocus(Qt::MouseFocusReason);
+    }
+    break;
+  default:
+    break;
+  }
+}
+
 class EventBridge : public QObject {
 public:
   bool eventFilter(QObject* object, QEvent* event) override
@@ -197,6 +218,8 @@ private:
     HandlerScope scope;
     InFlightScope flight(window.handle, message, widget, event);
     callProc(window, message, keys, point);
+    // The message was this window's, whatever the widget made of the event.
+    event->accept();
     return true;
   }
 
@@ -222,6 +245,7 @@ private:
     const UINT message = release ? WM_KEYUP : WM_KEYDOWN;
     InFlightScope flight(window.handle, message, widget, event);
     callProc(window, message, virtualKey, keyParam(*event, release));
+    event->accept();
     return true;
   }
 
@@ -289,13 +313,17 @@ bool letQtHandle(Window& window, UINT message, WPARAM wParam, LPARAM lParam)
   for (auto it = inFlight.rbegin(); it != inFlight.rend(); ++it) {
     if (it->hwnd == window.handle && it->message == message && !it->delivered) {
       it->delivered = true;
-      if (it->event->type() == QEvent::KeyPress && !dialogNavigates(window)) {
-        const int key = static_cast<QKeyEvent*>(it->event)->key();
+      // Taking the focus sends messages of its own, which may move the entries.
+      QWidget* widget = it->widget;
+      QEvent* event = it->event;
+      if (event->type() == QEvent::KeyPress && !dialogNavigates(window)) {
+        const int key = static_cast<QKeyEvent*>(event)->key();
         if (key == Qt::Key_Tab || key == Qt::Key_Backtab) {
           return false; // without the dialog manager Tab moves nothing
         }
       }
-      deliver(it->widget, it->event);
+      takeFocusOnPress(window, message);
+      deliver(widget, event);
       return true;
     }
   }
@@ -322,6 +350,7 @@ bool letQtHandle(Window& window, UINT message, WPARAM wParam, LPARAM lParam)
   if (wParam & MK_CONTROL) {
     modifiers |= Qt::ControlModifier;
   }
+  takeFocusOnPress(window, message);
   auto sendMouse = [&](QEvent::Type type, Qt::MouseButton button) {
     const QPointF global = widget->mapToGlobal(local);
     QMouseEvent event(type, local, local, global, button, buttons, modifiers,

@@ -1,5 +1,6 @@
 // Window lifetime, placement, state, focus, capture, timers and texts.
 #include <QApplication>
+#include <QGuiApplication>
 #include <QHash>
 #include <QMenuBar>
 #include <QTimer>
@@ -214,7 +215,9 @@ BOOL WINAPI ShowWindow(HWND hwnd, int command)
     shown->show();
     if (!window->isChild() && command != SW_SHOWNA && command != SW_SHOWNOACTIVATE &&
         command != SW_SHOWMINNOACTIVE) {
-      shown->raise();
+      if (QGuiApplication::platformName() != QLatin1String("offscreen")) {
+        shown->raise(); // the offscreen platform has no stacking and says so at length
+      }
       shown->activateWindow();
     }
   } else {
