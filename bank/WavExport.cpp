@@ -46,12 +46,14 @@ bool ToneBank::exportWav(const char* fileName, std::uint32_t waveIndex) const
         out.write("data", 4);
         out.writeU32(size);
 
-        // Signed to unsigned 8-bit: flip the top bit.
+        // Signed to unsigned 8-bit: flip the top bit. (The samples are read through a
+        // plain pointer: stores to unsigned bytes could alias the vector's own fields.)
         unsigned char buffer[convertBufferSize];
+        const std::int8_t* in = samples.data();
         for (std::size_t done = 0; done < samples.size();) {
             const std::size_t count = std::min(samples.size() - done, sizeof buffer);
             for (std::size_t k = 0; k < count; ++k)
-                buffer[k] = static_cast<unsigned char>(static_cast<std::uint8_t>(samples[done + k]) ^ 0x80u);
+                buffer[k] = static_cast<unsigned char>(static_cast<std::uint8_t>(in[done + k]) ^ 0x80u);
             out.write(buffer, count);
             done += count;
         }
