@@ -112,6 +112,9 @@ TEST_F(SoxWav, SoxReadsWhatExportWrites)
 // either adds one wave or refuses and leaves the bank exactly as it was.
 TEST_F(SoxWav, DamagedFilesNeverHurtTheBank)
 {
+#if defined(__SANITIZE_THREAD__)
+    GTEST_SKIP() << "one thread only: the release and address-sanitizer builds run it";
+#endif
     Bytes good = withOddComment(soxFile(16, 1), true);
     const std::size_t dataEnd = findChunk(good, "data") + 8 + 2 * signal.size();
     const Bytes trailer = chunk("LIST", {'I', 'N', 'F', 'O', 'z'}, false);
