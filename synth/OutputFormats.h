@@ -24,35 +24,20 @@ inline void mixPanned(std::int32_t* mix, std::uint32_t frame, std::int32_t v, st
 // The four output formats of the device (sample width x channel count). Each gives the
 // envelope and vibrato shifts of the instrument amplitude, how a sample s times an
 // instrument amplitude or a drum gain becomes a mix value, and how that value is mixed.
-// 8-bit formats produce 8-bit sample units, 16-bit formats 16-bit units.
-struct Output8Mono {
-    static constexpr int envelopeShift = 23;
-    static constexpr int vibratoShift = 26;
-    static std::int32_t instrumentValue(std::int32_t s, std::int32_t a) { return wrapMul(s, a) >> 7; }
-    static std::int32_t drumValue(std::int32_t s, std::int32_t g) { return (s * g) >> 7; }
-    static constexpr auto mix = mixMono;
+// 8-bit formats produce 8-bit sample units, 16-bit formats 16-bit units; a stereo
+// 8-bit instrument value is twice the mono one, because the pan split halves it.
+template <int envelopeShiftValue, int vibratoShiftValue, int instrumentShift, bool eightBit,
+          void (*mixValue)(std::int32_t*, std::uint32_t, std::int32_t, std::int32_t)>
+struct OutputFormat {
+    static constexpr int envelopeShift = envelopeShiftValue;
+    static constexpr int vibratoShift = vibratoShiftValue;
+    static std::int32_t instrumentValue(std::int32_t s, std::int32_t a) { return wrapMul(s, a) >> instrumentShift; }
+    // s is a signed 8-bit sample and g at most 127, so the product cannot overflow.
+    static std::int32_t drumValue(std::int32_t s, std::int32_t g) { return eightBit ? (s * g) >> 7 : 2 * s * g; }
+    static constexpr auto mix = mixValue;
 };
 
-struct Output8Stereo {
-    static constexpr int envelopeShift = 23;
-    static constexpr int vibratoShift = 26;
-    static std::int32_t instrumentValue(std::int32_t s, std::int32_t a) { return wrapMul(s, a) >> 6; }
-    static std::int32_t drumValue(std::int32_t s, std::int32_t g) { return (s * g) >> 7; }
-    static constexpr auto mix = mixPanned;
-};
-
-struct Output16Mono {
-    static constexpr int envelopeShift = 22;
-    static constexpr int vibratoShift = 25;
-    static std::int32_t instrumentValue(std::int32_t s, std::int32_t a) { return wrapMul(s, a); }
-    static std::int32_t drumValue(std::int32_t s, std::int32_t g) { return 2 * s * g; }
-    static constexpr auto mix = mixMono;
-};
-
-struct Output16Stereo {
-    static constexpr int envelopeShift = 21;
-    static constexpr int vibratoShift = 24;
-    static std::int32_t instrumentValue(std::int32_t s, std::int32_t a) { return wrapMul(s, a); }
-    static std::int32_t drumValue(std::int32_t s, std::int32_t g) { return 2 * s * g; }
-    static constexpr auto mix = mixPanned;
-};
+using Output8Mono = OutputFormat<23, 26, 7, true, mixMono>;
+using Output8Stereo = OutputFormat<23, 26, 6, true, mixPanned>;
+using Output16Mono = OutputFormat<22, 25, 0, false, mixMono>;
+using Output16Stereo = OutputFormat<21, 24, 0, false, mixPanned>;
