@@ -26,6 +26,9 @@ struct EventInFlight {
 
 std::vector<EventInFlight> inFlight;
 
+// The window that has the focus as far as its messages went.
+HWND focusedWindow = nullptr;
+
 class InFlightScope {
 public:
   InFlightScope(HWND hwnd, UINT message, QWidget* widget, QEvent* event)
@@ -260,12 +263,18 @@ private:
 
   static bool focus(Window& window, QWidget* widget, QFocusEvent* event)
   {
-    // A popup (a combo box's list) takes the keyboard without taking the focus.
-    if (event->reason() == Qt::PopupFocusReason) {
+    // A popup (a combo box's list) takes the keyboard without taking the focus, and
+    // the focus coming back from it is no change either.
+    const bool gained = event->type() == QEvent::FocusIn;
+    const QWidget* active = QApplication::activeWindow();
+    const bool popupOpen = QApplication::activePopupWidget() != nullptr ||
+                           (active != nullptr && active->windowType() == Qt::Popup);
+    if (event->reason() == Qt::PopupFocusReason || (!gained && popupOpen) ||
+        (gained && focusedWindow == window.handle) || (!gained && focusedWindow != window.handle)) {
       deliver(widget, event);
       return true;
     }
-    const bool gained = event->type() == QEvent::FocusIn;
+    focusedWindow = gained ? window.handle : nullptr;
     const UINT message = gained ? WM_SETFOCUS : WM_KILLFOCUS;
     Window* other = nullptr;
     if (!gained) {
