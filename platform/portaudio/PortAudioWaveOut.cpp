@@ -51,6 +51,9 @@ bool PortAudioWaveOut::open(const WaveFormat& format, DoneCallback callback, voi
     }
     parameters.channelCount = format.channels;
     parameters.sampleFormat = format.bitsPerSample == 8 ? paUInt8 : paInt16;
+    // The library's own low-latency setting for the device: asking for less gets periods
+    // of a frame or two on some devices, which no card keeps fed. The device's ring of
+    // half a second lies before this anyway.
     parameters.suggestedLatency = device->defaultLowOutputLatency;
 
     format_ = format;
