@@ -1,0 +1,61 @@
+#pragma once
+
+// What a test does as the user, and how it waits, in terms of window handles: the
+// test bodies stay plain Win32, and only GuiDriver*.cpp knows the window system.
+#include "platform/win32.h"
+
+#include <functional>
+#include <string>
+
+namespace gui {
+
+// Runs `action` once the event loop next turns, also inside a modal loop that has
+// not started yet when this is called.
+void runSoon(std::function<void()> action);
+
+// Lets the window system deliver what is pending (paint, input, timers).
+void processEvents();
+
+// Dispatches every message posted to the thread's queue so far.
+void drainPostedMessages();
+
+// Presses, moves and releases the mouse as the user does, at client coordinates of
+// `window`, which may lie outside it while a button is held.
+void mousePress(HWND window, int x, int y, bool rightButton = false);
+void mouseMove(HWND window, int x, int y);
+void mouseRelease(HWND window, int x, int y, bool rightButton = false);
+// Presses and releases the left button in the middle of the window.
+void click(HWND window);
+// Presses and releases a key (a VK_ code) with the keyboard focus in `window`.
+void keyClick(HWND window, int virtualKey);
+// Types text as key presses into a focused edit.
+void typeText(HWND window, const char* text);
+
+// The colour the user sees at client coordinates of `window`, after painting.
+COLORREF shownPixel(HWND window, int x, int y);
+
+// Clicks the close box of a top-level window.
+void clickCloseBox(HWND window);
+
+// Chooses the item `id` of the window's menu as the user does; false when the window
+// has no such item.
+bool chooseMenuItem(HWND window, int id);
+// The text of the item `id` of the window's menu, empty when there is none.
+std::string menuItemText(HWND window, int id);
+
+// After `milliseconds`, unless destroyed first, runs `rescue` so that a fault cannot
+// hang the suite (close the modal dialog, post the quit message).
+class Watchdog {
+public:
+    Watchdog(int milliseconds, std::function<void()> rescue);
+    ~Watchdog();
+    Watchdog(const Watchdog&) = delete;
+    Watchdog& operator=(const Watchdog&) = delete;
+    bool fired() const;
+
+private:
+    struct State;
+    State* state_;
+};
+
+} // namespace gui

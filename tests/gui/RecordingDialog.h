@@ -1,0 +1,82 @@
+#pragma once
+
+// A dialog that writes down every operation the dispatcher calls on it, with the
+// decoded arguments, and then lets the framework's default run.
+#include "framework/ModalDialog.h"
+#include "framework/ModelessDialog.h"
+
+#include <string>
+#include <vector>
+
+// One operation called by the dispatcher, with up to three of its arguments.
+struct Call {
+    std::string what;
+    long long a = 0;
+    long long b = 0;
+    long long c = 0;
+
+    bool operator==(const Call&) const = default;
+};
+
+template <class Kind>
+class RecordingDialog : public Kind {
+public:
+    int onInitDialog() override
+    {
+        calls.push_back({"init"});
+        Kind::onInitDialog();
+        return initResult;
+    }
+    int onCommand(int code, int id, HWND control) override
+    {
+        calls.push_back({"command", code, id, reinterpret_cast<long long>(control)});
+        return Kind::onCommand(code, id, control);
+    }
+    int onLButtonDown(WPARAM keys, int x, int y) override { return mouse("lbuttondown", keys, x, y); }
+    int onLButtonUp(WPARAM keys, int x, int y) override { return mouse("lbuttonup", keys, x, y); }
+    int onRButtonDown(WPARAM keys, int x, int y) override { return mouse("rbuttondown", keys, x, y); }
+    int onRButtonUp(WPARAM keys, int x, int y) override { return mouse("rbuttonup", keys, x, y); }
+    int onMouseMove(WPARAM keys, int x, int y) override
+    {
+        if (recordMoves)
+            calls.push_back({"mousemove", static_cast<long long>(keys), x, y});
+        return 1;
+    }
+    int onClose() override
+    {
+        calls.push_back({"close"});
+        return Kind::onClose();
+    }
+    int onDestroy() override
+    {
+        calls.push_back({"destroy"});
+        return Kind::onDestroy();
+    }
+    int onPaint() override
+    {
+        ++paints;
+        return Kind::onPaint();
+    }
+
+    // The calls named `what`, in order.
+    std::vector<Call> only(const std::string& what) const
+    {
+        std::vector<Call> found;
+        for (const Call& call : calls)
+            if (call.what == what)
+                found.push_back(call);
+        return found;
+    }
+
+    std::vector<Call> calls;
+    int initResult = 0;
+    bool recordMoves = false;
+    int paints = 0;
+
+private:
+    int mouse(const char* what, WPARAM keys, int x, int y)
+    {
+        calls.push_back({what, static_cast<long long>(keys), x, y});
+        return 1;
+    }
+};
