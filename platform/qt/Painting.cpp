@@ -24,6 +24,7 @@ struct DeviceContext {
   std::unique_ptr<QPainter> painter; // BeginPaint inside Qt's paint event
   QImage image;                      // GetDC: what the window shows now
   bool imageTaken = false;
+  bool validateOnly = false;         // BeginPaint outside Qt's paint event: nothing to draw on
 };
 
 std::set<DeviceContext*>& liveContexts()
@@ -115,6 +116,8 @@ HDC WINAPI BeginPaint(HWND hwnd, LPPAINTSTRUCT paint)
   if (QPaintEvent* event = paintEventInFlight(*window)) {
     area = event->rect();
     context->painter = std::make_unique<QPainter>(window->widget.data());
+  } else {
+    context->validateOnly = true;
   }
   // Outside Qt's paint event there is nothing to draw on: the window is only validated.
   window->needsPaint = false;
@@ -201,7 +204,7 @@ int WINAPI ReleaseDC(HWND hwnd, HDC dc)
 {
   (void)hwnd;
   DeviceContext* context = contextOf(dc);
-  if (context == nullptr || context->painter != nullptr) {
+  if (context == nullptr || context->painter != nullptr || context->validateOnly) {
     return 0;
   }
   liveContexts().erase(context);
@@ -212,7 +215,7 @@ int WINAPI ReleaseDC(HWND hwnd, HDC dc)
 COLORREF WINAPI GetPixel(HDC dc, int x, int y)
 {
   DeviceContext* context = contextOf(dc);
-  if (context == nullptr || context->painter != nullptr) {
+  if (context == nullptr || context->painter != nullptr || context->validateOnly) {
     return CLR_INVALID;
   }
   const QImage& image = contextImage(*context);
@@ -236,7 +239,7 @@ int WINAPI FillRect(HDC dc, const RECT* rect, HBRUSH brush)
   const QRect area(rect->left, rect->top, rect->right - rect->left, rect->bottom - rect->top);
   if (context->painter != nullptr) {
     context->painter->fillRect(area, colour);
-  } else {
+  } else if (!context->validateOnly) {
     QImage& image = contextImage(*context);
     if (!image.isNull()) {
       QPainter painter(&image);

@@ -189,6 +189,14 @@ void wireScrollBar(Window& window)
   bar->hwnd = window.handle;
   const HWND hwnd = window.handle;
   QObject::connect(bar, &QAbstractSlider::actionTriggered, bar, [hwnd](int action) { onAction(hwnd, action); });
+  // Without tracking Qt reports a dragged thumb only by this signal.
+  QObject::connect(bar, &QAbstractSlider::sliderMoved, bar, [hwnd](int position) {
+    if (Window* w = findWindow(hwnd)) {
+      w->scrollActed = true;
+      w->trackPos = position;
+      sendRequest(*w, SB_THUMBTRACK, position);
+    }
+  });
   showState(window);
 }
 

@@ -18,6 +18,7 @@ public:
   using QSlider::QSlider;
   std::vector<int> pendingCodes;
   bool pageSizeSet = false;
+  bool thumbDragged = false;
 };
 
 Trackbar* trackbarOf(Window& window)
@@ -112,6 +113,7 @@ void wireTrackbar(Window& window)
       break;
     case QAbstractSlider::SliderMove:
       code = slider->isSliderDown() ? TB_THUMBTRACK : TB_THUMBPOSITION;
+      slider->thumbDragged = code == TB_THUMBTRACK;
       break;
     default:
       return;
@@ -195,6 +197,14 @@ LRESULT CALLBACK trackbarProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lPa
   case WM_LBUTTONUP:
   case WM_KEYUP:
     controlDefault(*window, message, wParam, lParam);
+    // A drag ends with the thumb's position, as the system's trackbar reports it.
+    if (Window* still = findWindow(hwnd); still != nullptr && message == WM_LBUTTONUP) {
+      Trackbar* released = trackbarOf(*still);
+      if (released->thumbDragged && !released->isSliderDown()) {
+        released->thumbDragged = false;
+        released->pendingCodes.push_back(TB_THUMBPOSITION);
+      }
+    }
     sendPending(hwnd);
     if (Window* still = findWindow(hwnd); still != nullptr && (still->trackbarActed || message == WM_LBUTTONUP)) {
       still->trackbarActed = false;
