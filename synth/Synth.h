@@ -20,8 +20,6 @@ class SoundDevice;
 // effect at the next block.
 class Synth : public SoundSource {
 public:
-    static constexpr std::uint32_t errorRefused = 0x80000001u;
-
     Synth();
     ~Synth() override;
 
