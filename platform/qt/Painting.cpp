@@ -95,7 +95,10 @@ QImage& contextImage(DeviceContext& context)
   if (!context.imageTaken) {
     context.imageTaken = true;
     if (Window* window = findWindow(context.hwnd); window != nullptr && window->widget != nullptr) {
-      context.image = window->widget->grab().toImage();
+      // Through the top-level window, so that what shows through the window is there.
+      QWidget* widget = window->widget;
+      QWidget* top = widget->window();
+      context.image = top->grab(QRect(widget->mapTo(top, QPoint(0, 0)), widget->size())).toImage();
     }
   }
   return context.image;

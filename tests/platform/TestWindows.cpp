@@ -75,6 +75,12 @@ HWND openDialog(int id, HWND owner)
 
 void subclass(HWND hwnd, Subclass handle)
 {
+  // Subclassing a window again replaces the handler and keeps the original procedure.
+  const auto found = subclasses.find(hwnd);
+  if (found != subclasses.end()) {
+    found->second.second = std::move(handle);
+    return;
+  }
   const auto previous = reinterpret_cast<WNDPROC>(GetWindowLongPtrA(hwnd, GWLP_WNDPROC));
   subclasses[hwnd] = {previous, std::move(handle)};
   SetWindowLongPtrA(hwnd, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(subclassProc));
