@@ -1,5 +1,8 @@
 #include "cli/DemoBank.h"
 
+#include "synth/SamplePosition.h"
+#include "synth/VoiceState.h"
+
 #include <algorithm>
 #include <cmath>
 #include <cstdint>
@@ -13,9 +16,6 @@ namespace {
 constexpr double referenceRate = 22050;
 constexpr double twoPi = 2 * std::numbers::pi;
 constexpr double peak = 120; // a little below full scale, so that vibrato never clips
-constexpr std::int32_t levelUnit = 65536;
-constexpr std::int32_t fullLevel = 127 * levelUnit;
-constexpr std::int32_t unitSpeed = 65536; // one waveform sample per sample at 22050 Hz
 
 // ---- waveforms -----------------------------------------------------------------------
 
@@ -199,15 +199,15 @@ ToneRecord instrument(const WaveRef& wave, std::int32_t cycleSize, bool loops, c
                       const Vibrato& vibrato = {})
 {
     ToneRecord tone;
-    const auto level = [](double fraction) { return static_cast<std::int32_t>(std::lround(fraction * fullLevel)); };
-    tone.DL = fullLevel;
-    tone.AR = perSample(fullLevel, shape.attack);
+    const auto level = [](double fraction) { return static_cast<std::int32_t>(std::lround(fraction * fullScaleLevel)); };
+    tone.DL = fullScaleLevel;
+    tone.AR = perSample(fullScaleLevel, shape.attack);
     tone.NL = level(shape.middle);
     tone.DR = perSample(tone.DL - tone.NL, shape.decay);
     tone.SL = level(shape.sustain);
     tone.NR = perSample(tone.NL - tone.SL, shape.settle);
     tone.SR = shape.fade > 0 ? perSample(tone.SL, shape.fade) : 0;
-    tone.RR = perSample(fullLevel, shape.release);
+    tone.RR = perSample(fullScaleLevel, shape.release);
     tone.startDelay = static_cast<std::int32_t>(std::lround(vibrato.delay * referenceRate));
     tone.amplitude = vibrato.depth * levelUnit;
     tone.gainRate = vibrato.depth > 0 ? perSample(tone.amplitude, vibrato.grow) : 0;
@@ -277,7 +277,7 @@ ToneRecord drumTone(const WaveRef& wave, double speed)
     tone.sampleCount = static_cast<std::int32_t>(wave->samples.size());
     tone.cycleSize = tone.sampleCount; // play the whole waveform
     // The same speed held and released, so a short key press does not change the sound.
-    tone.gainRate = static_cast<std::int32_t>(std::lround(speed * unitSpeed));
+    tone.gainRate = static_cast<std::int32_t>(std::lround(speed * unitDrumSpeed));
     tone.amplitude = tone.gainRate;
     return tone;
 }

@@ -26,6 +26,9 @@ constexpr SamplePosition withWhole(SamplePosition p, std::uint32_t wholePart)
     return makePosition(wholePart, fraction(p));
 }
 
+// A drum play speed of one waveform sample per output sample.
+constexpr std::int32_t unitDrumSpeed = 65536;
+
 // A drum play speed counts 1/65536 sample per output sample and may be negative; as a
 // step it is sign-extended, so a negative speed walks the position backwards (wrapping).
 constexpr SamplePosition drumStep(std::int32_t speed)

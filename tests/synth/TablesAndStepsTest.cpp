@@ -42,15 +42,6 @@ TEST(VibratoTable, IsAnInvertedCosineOfAmplitude127)
             << "entry " << i;
 }
 
-TEST(SamplePosition, SplitsIntoWholeSamplesAndFraction)
-{
-    const SamplePosition p = makePosition(300, 0x80000000u);
-    EXPECT_EQ(whole(p), 300u);
-    EXPECT_EQ(fraction(p), 0x80000000u);
-    EXPECT_EQ(whole(p + makePosition(0, 0x80000000u)), 301u) << "the fraction carries into the whole part";
-    EXPECT_EQ(withWhole(p, 7), makePosition(7, 0x80000000u));
-}
-
 TEST(SamplePosition, DrumSpeedsBecomeStepsOf65536thsOfASample)
 {
     EXPECT_EQ(drumStep(65536), makePosition(1, 0));

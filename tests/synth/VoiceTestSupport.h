@@ -3,6 +3,7 @@
 #include "audio/OfflineWaveOut.h"
 #include "audio/SoundDevice.h"
 #include "bank/ToneRecord.h"
+#include "synth/NoteTable.h"
 #include "synth/Synth.h"
 
 #include <gtest/gtest.h>
@@ -11,8 +12,6 @@
 #include <cstdint>
 #include <mutex>
 #include <vector>
-
-constexpr std::int32_t fullLevel = 0x7F0000;
 
 inline WaveRef waveOf(const std::vector<std::int8_t>& samples)
 {
@@ -38,9 +37,9 @@ inline WaveRef scrambledWave(std::size_t size = 256)
 inline ToneRecord fullLevelTone(const WaveRef& wave)
 {
     ToneRecord tone;
-    tone.AR = 2 * fullLevel;
-    tone.DL = fullLevel;
-    tone.RR = 2 * fullLevel;
+    tone.AR = 2 * fullScaleLevel;
+    tone.DL = fullScaleLevel;
+    tone.RR = 2 * fullScaleLevel;
     tone.wave = wave;
     tone.sampleCount = static_cast<std::int32_t>(wave->samples.size());
     tone.cycleSize = tone.sampleCount;
@@ -66,7 +65,7 @@ inline ToneRecord drumTone(const WaveRef& wave, std::int32_t speed = 65536)
 // advances exactly `samplesPerSample` samples per output sample at `rate`.
 inline std::uint32_t frequencyForStep(std::uint32_t cycleSize, std::uint32_t samplesPerSample, std::uint32_t rate)
 {
-    return samplesPerSample * rate * 128 / cycleSize;
+    return samplesPerSample * rate * frequencyUnit / cycleSize;
 }
 
 // A sound device on an offline output. Nothing plays until the test says so, so the
