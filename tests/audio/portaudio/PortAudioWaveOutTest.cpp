@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <atomic>
 #include <chrono>
 #include <cstdint>
@@ -197,8 +198,83 @@ TEST(PortAudioWaveOut, PlaysWrittenBuffersIntoTheCardUnchanged)
         ASSERT_EQ(captured[i], 0) << "after the last buffer the card plays silence";
 }
 
-// A source whose frame k adds 1 + k mod 30000 on the left and its negative on the right:
-// never silent, never clipped, so every frame it rendered can be found in what was played.
+// Frame k of a ramp: 1 + k mod 30000 on the left, its negative on the right; never silent.
+std::int16_t rampValue(std::int64_t k)
+{
+    return static_cast<std::int16_t>(1 + k % 30000);
+}
+
+// A pause holds playback where it is, inside a buffer: nothing completes while paused, and
+// playing on loses and repeats nothing. The file card plays ten seconds in some tens of
+// milliseconds, so with buffers of ten seconds the pause lands inside one.
+TEST(PortAudioWaveOut, APauseHoldsPlaybackWhereItIs)
+{
+    constexpr int bufferCount = 4;
+    constexpr std::size_t framesPerBuffer = 441000;
+    std::vector<std::uint8_t> ramp;
+    ramp.reserve(bufferCount * framesPerBuffer * 4);
+    for (std::int64_t k = 0; k < static_cast<std::int64_t>(bufferCount * framesPerBuffer); ++k) {
+        for (const std::int16_t value : {rampValue(k), static_cast<std::int16_t>(-rampValue(k))}) {
+            ramp.push_back(static_cast<std::uint8_t>(value & 0xFF));
+            ramp.push_back(static_cast<std::uint8_t>((value >> 8) & 0xFF));
+        }
+    }
+
+    const std::string capture = scratchPath("capture_pause.wav");
+    const RemovedAtEnd captureFile{capture};
+    AlsaConfiguration fileCard(fileDevice(capture));
+    std::atomic<int> doneCount{0};
+    const auto countDone = [](void* context, WaveHeader&) { static_cast<std::atomic<int>*>(context)->fetch_add(1); };
+    PortAudioWaveOut card;
+    ASSERT_TRUE(card.open(WaveFormat::pcmFormat(16, 44100, 2), countDone, &doneCount));
+    ASSERT_TRUE(card.pause());
+    std::vector<WaveHeader> headers(bufferCount);
+    for (int i = 0; i < bufferCount; ++i) {
+        headers[i].data = ramp.data() + i * framesPerBuffer * 4;
+        headers[i].bufferLength = framesPerBuffer * 4;
+        ASSERT_TRUE(card.prepare(headers[i]));
+        ASSERT_TRUE(card.write(headers[i]));
+    }
+    ASSERT_TRUE(card.restart());
+    ASSERT_TRUE(waitFor([&] { return doneCount.load() >= 1; }));
+    ASSERT_TRUE(card.pause());
+    const int doneAtPause = doneCount.load();
+    RecordProperty("buffersDoneAtPause", std::to_string(doneAtPause));
+    std::this_thread::sleep_for(30ms);
+    EXPECT_EQ(doneCount.load(), doneAtPause) << "a buffer completed while paused";
+    ASSERT_TRUE(card.restart());
+    ASSERT_TRUE(waitFor([&] { return doneCount.load() == bufferCount; }));
+    ASSERT_TRUE(card.reset());
+    for (WaveHeader& header : headers)
+        ASSERT_TRUE(card.unprepare(header));
+    ASSERT_TRUE(card.close());
+
+    // The card plays silence while paused; apart from that one gap it plays the ramp,
+    // every frame once and in order.
+    const std::vector<std::uint8_t> captured = capturedSamples(capture);
+    std::int64_t k = 0;
+    int gaps = 0;
+    bool silent = true;
+    for (std::size_t frame = leadingSilentFrames(captured); 4 * frame + 3 < captured.size(); ++frame) {
+        const std::int16_t left = sampleAt(captured, 2 * frame);
+        const std::int16_t right = sampleAt(captured, 2 * frame + 1);
+        if (left == 0 && right == 0) {
+            silent = true;
+            continue;
+        }
+        if (silent && k > 0)
+            ++gaps;
+        silent = false;
+        ASSERT_EQ(left, rampValue(k)) << "frame " << frame << " of the capture";
+        ASSERT_EQ(right, -left) << "frame " << frame << " of the capture";
+        ++k;
+    }
+    EXPECT_EQ(k, static_cast<std::int64_t>(bufferCount * framesPerBuffer));
+    EXPECT_LE(gaps, 1);
+}
+
+// A source that adds the ramp, counting frames from its first block: never silent,
+// never clipped, so every frame it rendered can be found in what was played.
 class RampSource : public SoundSource {
 public:
     ~RampSource() override
@@ -209,8 +285,8 @@ public:
     void render16Stereo(std::int32_t* mix, std::int32_t count) override
     {
         for (std::int32_t i = 0; i < count; ++i, ++frames) {
-            mix[2 * i] += static_cast<std::int32_t>(1 + frames % 30000);
-            mix[2 * i + 1] -= static_cast<std::int32_t>(1 + frames % 30000);
+            mix[2 * i] += rampValue(frames);
+            mix[2 * i + 1] -= rampValue(frames);
         }
     }
     std::int64_t frames = 0;
@@ -244,7 +320,7 @@ TEST(PortAudioWaveOut, TheSoundDevicePlaysLiveThroughTheCard)
         const std::int16_t right = sampleAt(captured, 2 * frame + 1);
         if (left == 0 && right == 0)
             continue;
-        ASSERT_EQ(left, 1 + k % 30000) << "frame " << frame << " of the capture";
+        ASSERT_EQ(left, rampValue(k)) << "frame " << frame << " of the capture";
         ASSERT_EQ(right, -left) << "frame " << frame << " of the capture";
         ++k;
     }
