@@ -22,7 +22,7 @@ NotePlan takeNotePlan(Arguments& args, bool withRelease)
     const auto note = args.takeOption("--note");
     if (!note)
         throw CommandError("--note N is required");
-    plan.note = static_cast<std::uint32_t>(parseInteger(*note, 0, 127, "--note"));
+    plan.note = static_cast<std::uint32_t>(parseInteger(*note, 0, noteTableSize - 1, "--note"));
     if (auto hold = args.takeOption("--hold"))
         plan.hold = parseSeconds(*hold, "--hold");
     if (withRelease)

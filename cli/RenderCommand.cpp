@@ -55,7 +55,7 @@ extern const Command renderCommand{
     "the sound device without a sound card, and writes what it rendered as PCM WAV.\n"
     "Each tone plays with its own algorithm (instrument or drum).\n"
     "\n"
-    "  --note N        MIDI note 0-127 (69 is A at 440 Hz)\n"
+    "  --note N        entry 0-131 of the note table: the MIDI note, 69 is A at 440 Hz\n"
     "  --hold S        seconds before the key is released (default 1)\n"
     "  --release S     seconds rendered after the release (default 1)\n"
     "  --volume V      0-127 (default 127)\n"

@@ -217,7 +217,7 @@ TEST_F(RenderCommandTest, RefusesWhatItCannotRenderWithAClearMessage)
         {{"render", bankPath, "--program", "5", "--note", "60", "--bits", "12", "-o", wav}, "--bits"},
         {{"render", bankPath, "--program", "5", "--drum", "0", "--note", "60", "-o", wav}, "either --program"},
         {{"render", bankPath, "--drum", "0", "--note", "60", "-o", wav}, "drum tone 0 is not in the bank"},
-        {{"render", bankPath, "--program", "5", "--note", "128", "-o", wav}, "--note"},
+        {{"render", bankPath, "--program", "5", "--note", "132", "-o", wav}, "--note"},
         {{"render", bankPath, "--program", "5", "-o", wav}, "--note"},
         {{"render", bankPath, "--program", "5", "--note", "60"}, "-o"},
         {{"render", dir.file("missing.zbk"), "--program", "5", "--note", "60", "-o", wav}, "cannot open"},
