@@ -99,6 +99,21 @@ TEST(SoundDeviceGeometry, EveryRateWidthAndChannelCount)
     }
 }
 
+// An output that played the silent buffers as soon as they were written would finish
+// them before the render thread may refill them, and the ring would never turn.
+TEST(SoundDeviceGeometry, TheSilentBuffersAreQueuedWhileTheOutputIsPaused)
+{
+    OfflineWaveOut waveOut;
+    SoundDevice device(waveOut);
+    waveOut.playOnWrite(8);
+    ASSERT_TRUE(device.open(16, 44100, 2));
+    EXPECT_EQ(waveOut.queuedCount(), 8u);
+    EXPECT_FALSE(waveOut.isPaused());
+    waveOut.playOnWrite(0);
+    ASSERT_TRUE(waveOut.playNextAndWait(device));
+    EXPECT_EQ(waveOut.writeCount(), 9u);
+}
+
 TEST(SoundDeviceStatus, UnsupportedFormatsAreRefusedBeforeTheOutputIsTouched)
 {
     OfflineWaveOut waveOut;
