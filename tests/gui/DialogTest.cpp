@@ -54,7 +54,9 @@ TEST(Dialog, WindowIsBoundAtInitDialogAndNothingReachesTheObjectBefore)
     ASSERT_NE(dialog.hwnd, nullptr);
     EXPECT_EQ(dialog.templateId, 0x10000 + fineTuneTemplate);
     ASSERT_FALSE(dialog.calls.empty());
-    EXPECT_EQ(dialog.calls.front().what, "init"); // whatever the system sent before it went nowhere
+    EXPECT_EQ(dialog.calls.front().what, "init");
+    // The system sends WM_SETFONT before WM_INITDIALOG; it reaches no object.
+    EXPECT_EQ(dialog.messagesBeforeInit, 0u);
     EXPECT_EQ(GetWindowLongPtrA(dialog.hwnd, GWLP_USERDATA), reinterpret_cast<LONG_PTR>(&dialog));
     EXPECT_EQ(dialog.selfControl.hwnd, dialog.hwnd);
     EXPECT_EQ(dialog.selfControl.savedProc, nullptr);

@@ -21,8 +21,14 @@ struct Call {
 template <class Kind>
 class RecordingDialog : public Kind {
 public:
+    int handleMessage(UINT message, WPARAM wParam, LPARAM lParam) override
+    {
+        messages.push_back(message);
+        return Kind::handleMessage(message, wParam, lParam);
+    }
     int onInitDialog() override
     {
+        messagesBeforeInit = messages.size();
         calls.push_back({"init"});
         Kind::onInitDialog();
         return initResult;
@@ -69,6 +75,9 @@ public:
     }
 
     std::vector<Call> calls;
+    // Every message that reached the object, and how many of them came before WM_INITDIALOG.
+    std::vector<UINT> messages;
+    size_t messagesBeforeInit = 0;
     int initResult = 0;
     bool recordMoves = false;
     int paints = 0;
