@@ -31,7 +31,7 @@ public:
     // The module instance dialogs are created with.
     static HINSTANCE currentInstance();
 
-    std::int32_t status = 0;
+    std::uint32_t status = 0;
     HINSTANCE instanceHandle = nullptr;
     LPSTR commandLine = nullptr;
     int showCommand = 0;
