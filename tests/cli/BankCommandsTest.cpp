@@ -1,5 +1,6 @@
 #include "bank/ToneBank.h"
 #include "tests/cli/ZbkRun.h"
+#include "tests/support/ExitStatus.h"
 #include "tests/support/TempDir.h"
 
 #include <gtest/gtest.h>
@@ -163,8 +164,9 @@ TEST(BankCommands, TheToolRunsAsAProgram)
 {
     TempDir dir;
     const std::string tool = ZBK_TOOL_PATH;
-    EXPECT_EQ(std::system((tool + " new " + dir.file("p.zbk") + " > /dev/null").c_str()), 0);
-    EXPECT_EQ(WEXITSTATUS(std::system((tool + " check " + dir.file("p.zbk") + " > /dev/null").c_str())), 2)
+    const std::string output = dir.file("output.txt");
+    EXPECT_EQ(runCommand(tool + " new " + dir.file("p.zbk") + " > " + output), 0);
+    EXPECT_EQ(runCommand(tool + " check " + dir.file("p.zbk") + " > " + output), 2)
         << "an empty bank's tones have no wave";
-    EXPECT_EQ(WEXITSTATUS(std::system((tool + " info " + dir.file("missing.zbk") + " 2> /dev/null").c_str())), 1);
+    EXPECT_EQ(runCommand(tool + " info " + dir.file("missing.zbk") + " 2> " + output), 1);
 }

@@ -49,6 +49,7 @@ TEST(File, OpenRulesForReadingAndWriting)
 
 TEST(File, AFullDiskIsNeverReportedAsWritten)
 {
+    SKIP_UNLESS_THE_DISK_CAN_BE_FILLED();
     File full;
     ASSERT_TRUE(full.open("/dev/full", File::genericWrite));
     const std::vector<unsigned char> data(4096, 1);
@@ -89,4 +90,23 @@ TEST(ReplacingFile, ReplacesTheTargetOnlyOnCommit)
     ReplacingFile nowhere(dir.file("no-such-dir/bank.zbk"));
     EXPECT_FALSE(nowhere.open());
     EXPECT_FALSE(nowhere.commit());
+}
+
+TEST(File, NamesAreUtf8)
+{
+    TempDir dir;
+    const std::string path = dir.file("波形データ.zbk");
+    File file;
+    ASSERT_TRUE(file.open(path.c_str(), File::genericWrite));
+    ASSERT_TRUE(file.write("old", 3));
+    ASSERT_TRUE(file.close());
+    EXPECT_TRUE(std::filesystem::exists(dir.path() / std::filesystem::path(u8"波形データ.zbk")))
+        << "the file carries its name in the file system's own form";
+
+    ReplacingFile replacing(path);
+    ASSERT_TRUE(replacing.open());
+    ASSERT_TRUE(replacing.file().write("new!", 4));
+    ASSERT_TRUE(replacing.commit());
+    EXPECT_EQ(readBytes(path), (std::vector<std::uint8_t>{'n', 'e', 'w', '!'}));
+    EXPECT_EQ(dir.entries(), std::vector<std::string>{"波形データ.zbk"});
 }
