@@ -198,11 +198,7 @@ LRESULT CALLBACK buttonProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lPara
     return 0;
   case WM_SETFOCUS:
   case WM_KILLFOCUS:
-    letQtHandle(*window, message, wParam, lParam);
-    if (notifies && findWindow(hwnd) != nullptr) {
-      notifyParent(*window, message == WM_SETFOCUS ? BN_SETFOCUS : BN_KILLFOCUS);
-    }
-    return 0;
+    return focusChange(*window, message, wParam, lParam, BN_SETFOCUS, BN_KILLFOCUS, notifies);
   default:
     return controlDefault(*window, message, wParam, lParam);
   }

@@ -432,11 +432,7 @@ LRESULT CALLBACK comboBoxProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lPa
     return TRUE;
   case WM_SETFOCUS:
   case WM_KILLFOCUS:
-    letQtHandle(*window, message, wParam, lParam);
-    if (findWindow(hwnd) != nullptr) {
-      notifyParent(*window, message == WM_SETFOCUS ? CBN_SETFOCUS : CBN_KILLFOCUS);
-    }
-    return 0;
+    return focusChange(*window, message, wParam, lParam, CBN_SETFOCUS, CBN_KILLFOCUS, true);
   default:
     if ((message >= WM_MOUSEFIRST && message <= WM_MOUSELAST) || message == WM_KEYDOWN || message == WM_KEYUP ||
         message == WM_PAINT) {

@@ -1,6 +1,7 @@
 #include "platform/qt/Controls.h"
 
 #include <QAbstractButton>
+#include <QAbstractSlider>
 #include <QFontMetrics>
 #include <QGroupBox>
 #include <QLabel>
@@ -217,6 +218,39 @@ void procedureReplaced(Window& window)
   }
   const bool ownPainting = window.proc != window.classProc;
   window.widget->setAttribute(Qt::WA_OpaquePaintEvent, ownPainting);
+}
+
+int scrollRequestOf(int sliderAction, bool thumbHeld)
+{
+  switch (sliderAction) {
+  case QAbstractSlider::SliderSingleStepAdd:
+    return SB_LINEDOWN;
+  case QAbstractSlider::SliderSingleStepSub:
+    return SB_LINEUP;
+  case QAbstractSlider::SliderPageStepAdd:
+    return SB_PAGEDOWN;
+  case QAbstractSlider::SliderPageStepSub:
+    return SB_PAGEUP;
+  case QAbstractSlider::SliderToMinimum:
+    return SB_TOP;
+  case QAbstractSlider::SliderToMaximum:
+    return SB_BOTTOM;
+  case QAbstractSlider::SliderMove:
+    return thumbHeld ? SB_THUMBTRACK : SB_THUMBPOSITION;
+  default:
+    return -1;
+  }
+}
+
+LRESULT focusChange(Window& window, UINT message, WPARAM wParam, LPARAM lParam, int setCode, int killCode,
+                    bool notify)
+{
+  const HWND hwnd = window.handle;
+  letQtHandle(window, message, wParam, lParam);
+  if (notify && findWindow(hwnd) != nullptr) {
+    notifyParent(window, message == WM_SETFOCUS ? setCode : killCode);
+  }
+  return 0;
 }
 
 LRESULT controlDefault(Window& window, UINT message, WPARAM wParam, LPARAM lParam)

@@ -34,6 +34,15 @@ void procedureReplaced(Window& window);
 // and focus go to the widget, the rest to DefWindowProcA.
 LRESULT controlDefault(Window& window, UINT message, WPARAM wParam, LPARAM lParam);
 
+// The scroll request (SB_ code, the same numbers as the trackbar's TB_ codes) for a
+// slider action of Qt, or -1.
+int scrollRequestOf(int sliderAction, bool thumbHeld);
+
+// WM_SETFOCUS and WM_KILLFOCUS at the end of a control's chain: Qt updates the control,
+// then the parent hears setCode or killCode (when notify is true).
+LRESULT focusChange(Window& window, UINT message, WPARAM wParam, LPARAM lParam, int setCode, int killCode,
+                    bool notify);
+
 // The widgets and class procedures of each kind.
 QWidget* makeButton(const QString& text, DWORD style);
 void wireButton(Window& window);

@@ -87,11 +87,7 @@ LRESULT CALLBACK editProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam)
     return TRUE;
   case WM_SETFOCUS:
   case WM_KILLFOCUS:
-    letQtHandle(*window, message, wParam, lParam);
-    if (findWindow(hwnd) != nullptr) {
-      notifyParent(*window, message == WM_SETFOCUS ? EN_SETFOCUS : EN_KILLFOCUS);
-    }
-    return 0;
+    return focusChange(*window, message, wParam, lParam, EN_SETFOCUS, EN_KILLFOCUS, true);
   default:
     return controlDefault(*window, message, wParam, lParam);
   }

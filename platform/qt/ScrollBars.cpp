@@ -66,30 +66,8 @@ void onAction(HWND hwnd, int action)
     return;
   }
   RequestScrollBar* bar = barOf(*window);
-  int code = -1;
-  switch (action) {
-  case QAbstractSlider::SliderSingleStepAdd:
-    code = SB_LINEDOWN;
-    break;
-  case QAbstractSlider::SliderSingleStepSub:
-    code = SB_LINEUP;
-    break;
-  case QAbstractSlider::SliderPageStepAdd:
-    code = SB_PAGEDOWN;
-    break;
-  case QAbstractSlider::SliderPageStepSub:
-    code = SB_PAGEUP;
-    break;
-  case QAbstractSlider::SliderToMinimum:
-    code = SB_TOP;
-    break;
-  case QAbstractSlider::SliderToMaximum:
-    code = SB_BOTTOM;
-    break;
-  case QAbstractSlider::SliderMove:
-    code = bar->isSliderDown() ? SB_THUMBTRACK : SB_THUMBPOSITION;
-    break;
-  default:
+  const int code = scrollRequestOf(action, bar->isSliderDown());
+  if (code < 0) {
     return;
   }
   window->scrollActed = true;

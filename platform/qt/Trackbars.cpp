@@ -91,32 +91,12 @@ void wireTrackbar(Window& window)
 {
   Trackbar* slider = trackbarOf(window);
   QObject::connect(slider, &QAbstractSlider::actionTriggered, slider, [slider](int action) {
-    int code = -1;
-    switch (action) {
-    case QAbstractSlider::SliderSingleStepAdd:
-      code = TB_LINEDOWN;
-      break;
-    case QAbstractSlider::SliderSingleStepSub:
-      code = TB_LINEUP;
-      break;
-    case QAbstractSlider::SliderPageStepAdd:
-      code = TB_PAGEDOWN;
-      break;
-    case QAbstractSlider::SliderPageStepSub:
-      code = TB_PAGEUP;
-      break;
-    case QAbstractSlider::SliderToMinimum:
-      code = TB_TOP;
-      break;
-    case QAbstractSlider::SliderToMaximum:
-      code = TB_BOTTOM;
-      break;
-    case QAbstractSlider::SliderMove:
-      code = slider->isSliderDown() ? TB_THUMBTRACK : TB_THUMBPOSITION;
-      slider->thumbDragged = code == TB_THUMBTRACK;
-      break;
-    default:
+    const int code = scrollRequestOf(action, slider->isSliderDown());
+    if (code < 0) {
       return;
+    }
+    if (action == QAbstractSlider::SliderMove) {
+      slider->thumbDragged = code == TB_THUMBTRACK;
     }
     slider->pendingCodes.push_back(code);
   });
