@@ -11,6 +11,22 @@ using namespace windowtest;
 
 namespace {
 
+// What Qt's style needs to find the parts of a scroll bar or slider.
+QStyleOptionSlider sliderOption(const QAbstractSlider* slider)
+{
+  QStyleOptionSlider option;
+  option.initFrom(slider);
+  option.orientation = slider->orientation();
+  option.minimum = slider->minimum();
+  option.maximum = slider->maximum();
+  option.sliderPosition = slider->sliderPosition();
+  option.sliderValue = slider->value();
+  option.pageStep = slider->pageStep();
+  option.singleStep = slider->singleStep();
+  option.upsideDown = slider->invertedAppearance() != (slider->orientation() == Qt::Vertical);
+  return option;
+}
+
 class ScrollBarTest : public WindowTest {
 protected:
   void SetUp() override
@@ -45,15 +61,7 @@ protected:
   QRect thumb() const
   {
     auto* bar = static_cast<QScrollBar*>(widgetOf(bar_));
-    QStyleOptionSlider option;
-    option.initFrom(bar);
-    option.orientation = bar->orientation();
-    option.minimum = bar->minimum();
-    option.maximum = bar->maximum();
-    option.sliderPosition = bar->sliderPosition();
-    option.sliderValue = bar->value();
-    option.pageStep = bar->pageStep();
-    option.singleStep = bar->singleStep();
+    const QStyleOptionSlider option = sliderOption(bar);
     return bar->style()->subControlRect(QStyle::CC_ScrollBar, &option, QStyle::SC_ScrollBarSlider, bar);
   }
 
@@ -90,14 +98,7 @@ protected:
   QRect handle() const
   {
     auto* slider = static_cast<QSlider*>(widgetOf(track_));
-    QStyleOptionSlider option;
-    option.initFrom(slider);
-    option.orientation = slider->orientation();
-    option.minimum = slider->minimum();
-    option.maximum = slider->maximum();
-    option.sliderPosition = slider->sliderPosition();
-    option.sliderValue = slider->value();
-    option.upsideDown = slider->invertedAppearance() != (slider->orientation() == Qt::Vertical);
+    QStyleOptionSlider option = sliderOption(slider);
     option.tickPosition = slider->tickPosition();
     return slider->style()->subControlRect(QStyle::CC_Slider, &option, QStyle::SC_SliderHandle, slider);
   }
