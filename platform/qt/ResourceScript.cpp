@@ -41,7 +41,7 @@ const std::map<std::string, long long, std::less<>>& namedValues()
     NAMED(TBS_RIGHT), NAMED(TBS_BOTH), NAMED(TBS_NOTICKS), NAMED(TBS_ENABLESELRANGE), NAMED(TBS_FIXEDLENGTH),
     NAMED(TBS_NOTHUMB),
     NAMED(IDOK), NAMED(IDCANCEL), NAMED(IDABORT), NAMED(IDRETRY), NAMED(IDIGNORE), NAMED(IDYES), NAMED(IDNO),
-    NAMED(IDC_STATIC),
+    {"IDC_STATIC", -1}, // from the resource compiler's own header
   };
   return values;
 }
