@@ -10,6 +10,9 @@ namespace win32qt {
 // comes when no other message does.
 bool takePostedMessage(MSG* msg, HWND hwnd, UINT filterMin, UINT filterMax, bool remove);
 
+// Whether a message like this one already waits in the queue.
+bool isPosted(HWND hwnd, UINT message, WPARAM wParam);
+
 // Lets Qt run until at least one event has been handled. While this runs inside one of
 // our own message loops, posted messages stay queued for that loop.
 void waitForEvents();

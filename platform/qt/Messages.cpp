@@ -124,6 +124,16 @@ bool takePostedMessage(MSG* msg, HWND hwnd, UINT filterMin, UINT filterMax, bool
   return false;
 }
 
+bool isPosted(HWND hwnd, UINT message, WPARAM wParam)
+{
+  for (const MSG& msg : postedMessages) {
+    if (msg.hwnd == hwnd && msg.message == message && msg.wParam == wParam) {
+      return true;
+    }
+  }
+  return false;
+}
+
 void waitForEvents()
 {
   deletePendingWidgets();

@@ -10,6 +10,7 @@
 
 #include "platform/qt/Controls.h"
 #include "platform/qt/EventBridge.h"
+#include "platform/qt/MessageQueue.h"
 #include "platform/qt/WindowRecord.h"
 #include "platform/win32.h"
 
@@ -465,8 +466,7 @@ UINT_PTR WINAPI SetTimer(HWND hwnd, UINT_PTR id, UINT elapse, TIMERPROC timerPro
   timer->setInterval(static_cast<int>(std::max<UINT>(elapse, 10)));
   // WM_TIMER waits in the queue like a posted message, once per timer at most.
   QObject::connect(timer, &QTimer::timeout, timer, [hwnd, id, timerProc] {
-    MSG pending;
-    if (PeekMessageA(&pending, hwnd, WM_TIMER, WM_TIMER, PM_NOREMOVE) && pending.wParam == id) {
+    if (isPosted(hwnd, WM_TIMER, id)) {
       return;
     }
     PostMessageA(hwnd, WM_TIMER, id, reinterpret_cast<LPARAM>(timerProc));
