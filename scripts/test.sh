@@ -1,7 +1,7 @@
 #!/usr/bin/env bash
 # Builds and runs every test: a release build, a build with AddressSanitizer and
-# UndefinedBehaviorSanitizer that stops at the first error, and the core (the part
-# without a window system) under ThreadSanitizer.
+# UndefinedBehaviorSanitizer that stops at the first error, the core (the part
+# without a window system) under ThreadSanitizer, and the Windows build under Wine.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 bash scripts/install-deps.sh
@@ -35,3 +35,6 @@ build build/tsan -DCMAKE_BUILD_TYPE=RelWithDebInfo -DZBK_WITH_BENCH=OFF -DZBK_WI
 # randomisation, so the tests run with randomisation off.
 TSAN_OPTIONS=halt_on_error=1:second_deadlock_stack=1 \
   setarch "$(uname -m)" -R ctest --test-dir build/tsan --output-on-failure --stop-on-failure -j "$jobs" --timeout 600
+
+# The same tree as native Windows programs (MinGW-w64), their tests run under Wine.
+bash scripts/test-windows.sh
