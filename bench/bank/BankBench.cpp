@@ -4,6 +4,7 @@
 
 #include "bank/ToneBank.h"
 #include "framework/File.h"
+#include "bench/support/RawWrite.h"
 
 #include <benchmark/benchmark.h>
 
@@ -97,15 +98,8 @@ void BM_RawWrite(benchmark::State& state)
 {
     FullBank& full = fullBank();
     std::vector<char> bytes(full.fileSize, 1);
-    const std::string temporary = full.path + ".raw";
-    for (auto _ : state) {
-        const int fd = ::open(temporary.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
-        if (::write(fd, bytes.data(), bytes.size()) != static_cast<ssize_t>(bytes.size()))
-            state.SkipWithError("write failed");
-        ::fsync(fd);
-        ::close(fd);
-        std::rename(temporary.c_str(), (full.path + ".copy").c_str());
-    }
+    for (auto _ : state)
+        rawWriteReplacing(state, bytes, full.path + ".copy");
     state.SetBytesProcessed(static_cast<std::int64_t>(state.iterations() * full.fileSize));
 }
 

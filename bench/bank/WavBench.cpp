@@ -1,6 +1,7 @@
 // Importing and exporting a 16 MiB WAV file, next to raw I/O of the same bytes, so
 // that the ratios show.
 
+#include "bench/support/RawWrite.h"
 #include "bank/ToneBank.h"
 #include "framework/BufferedFile.h"
 
@@ -123,16 +124,9 @@ void BM_ExportWav(benchmark::State& state)
 void BM_RawWrite(benchmark::State& state)
 {
     std::vector<char> bytes(44 + dataBytes, 1);
-    const std::string temporary = benchDirectory() + "/raw.tmp";
     const std::string target = benchDirectory() + "/raw.wav";
-    for (auto _ : state) {
-        const int fd = ::open(temporary.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
-        if (::write(fd, bytes.data(), bytes.size()) != static_cast<ssize_t>(bytes.size()))
-            state.SkipWithError("write failed");
-        ::fsync(fd);
-        ::close(fd);
-        std::rename(temporary.c_str(), target.c_str());
-    }
+    for (auto _ : state)
+        rawWriteReplacing(state, bytes, target);
     state.SetBytesProcessed(static_cast<std::int64_t>(state.iterations() * bytes.size()));
 }
 
