@@ -2,6 +2,7 @@
 // number fields, and the dialog's layout in pixels with its Japanese font.
 #include <QFontInfo>
 #include <QFontMetrics>
+#include <QKeyEvent>
 #include <QLineEdit>
 
 #include <climits>
@@ -110,6 +111,24 @@ TEST_F(DialogItemTest, NumberFieldsTakeDigitsOnlyFromTheKeyboard)
   SetDlgItemInt(dialog, 1002, static_cast<UINT>(-1), TRUE);
   GetWindowTextA(numberField, text, sizeof text);
   EXPECT_STREQ(text, "-1");
+}
+
+TEST_F(DialogItemTest, JapaneseTypedIntoAnEditReadsBackAsUtf8)
+{
+  const HWND dialog = openDialog(101);
+  const HWND field = GetDlgItem(dialog, 1027);
+  SetFocus(field);
+  // What an input method commits arrives as key events with text and no key code.
+  for (const QString& character : {QStringLiteral("音"), QStringLiteral("色")}) {
+    QKeyEvent press(QEvent::KeyPress, 0, Qt::NoModifier, character);
+    QApplication::sendEvent(widgetOf(field), &press);
+  }
+  char text[16];
+  EXPECT_EQ(GetWindowTextA(field, text, sizeof text), 6);
+  EXPECT_STREQ(text, "音色");
+  BOOL translated = TRUE;
+  EXPECT_EQ(GetDlgItemInt(dialog, 1027, &translated, FALSE), 0u);
+  EXPECT_FALSE(translated);
 }
 
 TEST_F(DialogItemTest, EditsReportChangesAndFocus)
