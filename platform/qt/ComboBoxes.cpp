@@ -6,6 +6,8 @@
 #include <QAbstractListModel>
 #include <QAbstractItemView>
 #include <QComboBox>
+#include <QItemSelectionModel>
+#include <QKeyEvent>
 #include <QListView>
 #include <QTimer>
 
@@ -143,10 +145,15 @@ public:
     if (list != nullptr) {
       list->setUniformItemSizes(true);
     }
+    watchListKeys();
     const int itemHeight = std::max(1, fontMetrics().height() + 2);
     setMaxVisibleItems(std::max(1, (listHeight_ - height()) / itemHeight));
     dropped = true;
     QComboBox::showPopup();
+    // With nothing selected nothing is highlighted: the first Down takes the first entry.
+    if (currentIndex() < 0) {
+      view()->selectionModel()->clearCurrentIndex();
+    }
   }
 
   void hidePopup() override
@@ -183,8 +190,11 @@ public:
       if (Window* w = findWindow(handle)) {
         notifyParent(*w, CBN_CLOSEUP);
       }
-      if (Window* w = findWindow(handle)) {
-        notifyParent(*w, CBN_SELCHANGE);
+      // Keys in the list have announced their selection already.
+      if (index != lastNotified_) {
+        if (Window* w = findWindow(handle)) {
+          notifyParent(*w, CBN_SELCHANGE);
+        }
       }
       return;
     }
@@ -198,6 +208,49 @@ public:
   void rememberSelection() { lastNotified_ = currentIndex(); }
 
 private:
+  // In the dropped list, moving with the keys selects at once and says so, as the
+  // system's list does; moving the mouse over it only highlights.
+  class ListKeys : public QObject {
+  public:
+    explicit ListKeys(ListComboBox& combo) : QObject(&combo), combo_(combo) {}
+    bool keyMoved = false;
+
+  protected:
+    bool eventFilter(QObject*, QEvent* event) override
+    {
+      if (event->type() == QEvent::KeyPress) {
+        const int key = static_cast<QKeyEvent*>(event)->key();
+        keyMoved = key == Qt::Key_Up || key == Qt::Key_Down || key == Qt::Key_PageUp || key == Qt::Key_PageDown ||
+                   key == Qt::Key_Home || key == Qt::Key_End;
+      }
+      return false;
+    }
+
+  private:
+    ListComboBox& combo_;
+  };
+
+  void watchListKeys()
+  {
+    if (listKeys_ != nullptr) {
+      return;
+    }
+    listKeys_ = new ListKeys(*this);
+    view()->installEventFilter(listKeys_);
+    connect(view()->selectionModel(), &QItemSelectionModel::currentChanged, this, [this](const QModelIndex& index) {
+      if (!listKeys_->keyMoved || !dropped || !index.isValid()) {
+        return;
+      }
+      listKeys_->keyMoved = false;
+      setCurrentIndex(index.row());
+      rememberSelection();
+      if (Window* w = findWindow(hwnd)) {
+        notifyParent(*w, CBN_SELCHANGE);
+      }
+    });
+  }
+
+  ListKeys* listKeys_ = nullptr;
   ComboItems items_;
   int listHeight_;
   bool closePending_ = false;
