@@ -410,8 +410,11 @@ HWND WINAPI SetFocus(HWND hwnd)
 {
   const HWND previous = GetFocus();
   if (Window* window = findWindow(hwnd)) {
-    if (!window->isChild()) {
-      window->frame->activateWindow();
+    // Focus in another window of the thread activates that window, at once.
+    QWidget* top = window->widget->window();
+    if (top->isVisible() && QApplication::activeWindow() != top) {
+      top->activateWindow();
+      QApplication::setActiveWindow(top);
     }
     window->widget->setFocus(Qt::OtherFocusReason);
   }

@@ -136,6 +136,29 @@ TEST_F(ModalLoopTest, AModelessDialogHasNoDialogKeys)
   for (const Seen& seen : logged({WM_COMMAND})) {
     EXPECT_NE(LOWORD(seen.wParam), IDCANCEL);
   }
+  // Tab is a key for the control, which does nothing with it.
+  QTest::keyClick(widgetOf(GetDlgItem(dialog, IDOK)), Qt::Key_Tab);
+  EXPECT_EQ(GetFocus(), GetDlgItem(dialog, IDOK));
+}
+
+TEST_F(ModalLoopTest, TabMovesTheFocusInAModalDialog)
+{
+  HWND focusAfterTab = nullptr;
+  HWND cancel = nullptr;
+  setDialogReaction([](HWND hwnd, UINT message, WPARAM wParam, LPARAM) -> INT_PTR {
+    if (message == WM_COMMAND && LOWORD(wParam) == 4242) {
+      EndDialog(hwnd, 0);
+    }
+    return FALSE;
+  });
+  runModal(105, nullptr, [&](HWND dialog) {
+    cancel = GetDlgItem(dialog, IDCANCEL);
+    SetFocus(GetDlgItem(dialog, IDOK));
+    QTest::keyClick(widgetOf(GetDlgItem(dialog, IDOK)), Qt::Key_Tab);
+    focusAfterTab = GetFocus();
+    EndDialog(dialog, 0);
+  });
+  EXPECT_EQ(focusAfterTab, cancel) << "the next control with WS_TABSTOP";
 }
 
 TEST_F(ModalLoopTest, PostedMessagesAreDispatchedInsideTheLoop)
