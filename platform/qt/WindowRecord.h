@@ -83,8 +83,9 @@ LRESULT callProc(Window& window, UINT message, WPARAM wParam, LPARAM lParam);
 // WM_COMMAND from a control to its parent, sent at once as the standard controls do.
 void notifyParent(Window& control, int code);
 
-// While a handler runs inside Qt's event delivery, widgets may not be deleted; they are
-// deleted once the outermost handler has returned.
+// While a handler runs inside Qt's event delivery, Qt may still use the widgets it is
+// handling, so a destroyed window's widget waits until a message loop next waits
+// outside every handler.
 class HandlerScope {
 public:
   HandlerScope();
