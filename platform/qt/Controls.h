@@ -70,6 +70,9 @@ QWidget* makeTrackbar(DWORD style);
 void wireTrackbar(Window& window);
 LRESULT CALLBACK trackbarProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam);
 
+// SetFocus, also for the controls that take the focus when pressed.
+void giveFocus(Window& window, Qt::FocusReason reason);
+
 // Mouse capture, shared by SetCapture and the controls that capture by themselves.
 void captureFor(HWND hwnd, bool grabQtMouse);
 void releaseCaptureOf(HWND hwnd);

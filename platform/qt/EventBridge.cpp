@@ -10,6 +10,7 @@
 
 #include <vector>
 
+#include "platform/qt/Controls.h"
 #include "platform/qt/Dialogs.h"
 
 namespace win32qt {
@@ -151,7 +152,7 @@ void takeFocusOnPress(Window& window, UINT message)
   case WindowKind::Trackbar:
     if ((window.kind != WindowKind::Button || (window.style & BS_TYPEMASK) != BS_GROUPBOX) &&
         window.widget->isEnabled()) {
-      window.widget->setFocus(Qt::MouseFocusReason);
+      giveFocus(window, Qt::MouseFocusReason);
     }
     break;
   default:

@@ -92,6 +92,17 @@ void captureFor(HWND hwnd, bool grabQtMouse)
   }
 }
 
+void giveFocus(Window& window, Qt::FocusReason reason)
+{
+  // Focus in another window of the thread activates that window, at once.
+  QWidget* top = window.widget->window();
+  if (top->isVisible() && QApplication::activeWindow() != top) {
+    top->activateWindow();
+    QApplication::setActiveWindow(top);
+  }
+  window.widget->setFocus(reason);
+}
+
 void releaseCaptureOf(HWND hwnd)
 {
   if (captured == hwnd && hwnd != nullptr) {
@@ -410,13 +421,7 @@ HWND WINAPI SetFocus(HWND hwnd)
 {
   const HWND previous = GetFocus();
   if (Window* window = findWindow(hwnd)) {
-    // Focus in another window of the thread activates that window, at once.
-    QWidget* top = window->widget->window();
-    if (top->isVisible() && QApplication::activeWindow() != top) {
-      top->activateWindow();
-      QApplication::setActiveWindow(top);
-    }
-    window->widget->setFocus(Qt::OtherFocusReason);
+    giveFocus(*window, Qt::OtherFocusReason);
   }
   return previous;
 }
