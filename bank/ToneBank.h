@@ -11,8 +11,8 @@
 // The document the editor edits: 128 instrument tones, the drum tones, the drum sets
 // with their maps, the drum-set map and the table of waveforms the tones play.
 //
-// The big arrays live on the heap so that a bank is cheap to move and safe to keep
-// on the stack; their capacities are fixed as the file format requires.
+// The big parts live on the heap so that a bank is cheap to move and safe to keep on
+// the stack; the capacities are those the file format can store.
 class ToneBank {
 public:
     static constexpr std::uint32_t instrumentToneCount = 128;
@@ -125,6 +125,7 @@ private:
     template <typename Visit> void forEachToneInUse(Visit visit) const;
 
     std::array<ToneRecord, instrumentToneCount> instrumentTones_;
+    // The drum tones in use; the format's capacity is drumToneCapacity.
     std::vector<ToneRecord> drumTones_;
     std::uint32_t drumToneCount_ = 0;
     std::unique_ptr<DrumMaps> drumMaps_;
