@@ -35,6 +35,9 @@ int ApplicationBase::run(HINSTANCE instance, LPSTR commandLineText, int show)
     instanceHandle = instance;
     commandLine = commandLineText;
     showCommand = show;
+    // Trackbars and the other common controls exist only once registered (on Windows).
+    INITCOMMONCONTROLSEX controls{sizeof(controls), ICC_WIN95_CLASSES};
+    InitCommonControlsEx(&controls);
     // A program whose main window could not be made has nothing to wait for.
     const bool started = startUp();
     if (started) {
