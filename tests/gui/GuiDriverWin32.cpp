@@ -1,0 +1,204 @@
+// The user's hands on real Win32: input arrives as the messages the system would post
+// for it, timers of the thread run the deferred actions (every message loop, also the
+// modal loops of dialogs and message boxes, dispatches them), and pixels are read back
+// from the screen.
+#include "GuiDriver.h"
+
+#include <map>
+#include <string>
+
+namespace gui {
+namespace {
+
+std::map<UINT_PTR, std::function<void()>>& pendingActions()
+{
+    static std::map<UINT_PTR, std::function<void()>> actions;
+    return actions;
+}
+
+void CALLBACK runPendingAction(HWND, UINT, UINT_PTR timer, DWORD)
+{
+    KillTimer(nullptr, timer);
+    auto& actions = pendingActions();
+    const auto found = actions.find(timer);
+    if (found == actions.end())
+        return;
+    const std::function<void()> action = std::move(found->second);
+    actions.erase(found);
+    action();
+}
+
+UINT_PTR runLater(int milliseconds, std::function<void()> action)
+{
+    const UINT_PTR timer = SetTimer(nullptr, 0, static_cast<UINT>(milliseconds), runPendingAction);
+    pendingActions()[timer] = std::move(action);
+    return timer;
+}
+
+LPARAM clientPoint(int x, int y)
+{
+    return MAKELPARAM(static_cast<WORD>(static_cast<SHORT>(x)), static_cast<WORD>(static_cast<SHORT>(y)));
+}
+
+// The mouse message goes to the window that has the capture, in its coordinates, as
+// the system's input does.
+void postMouse(HWND window, UINT message, WPARAM keys, int x, int y)
+{
+    HWND target = GetCapture() != nullptr ? GetCapture() : window;
+    POINT point{x, y};
+    if (target != window)
+        MapWindowPoints(window, target, &point, 1);
+    PostMessageA(target, message, keys, clientPoint(point.x, point.y));
+    processEvents();
+}
+
+WPARAM heldButtons = 0;
+
+} // namespace
+
+void runSoon(std::function<void()> action)
+{
+    runLater(0, std::move(action));
+}
+
+void processEvents()
+{
+    // Painting and the window system's own traffic take a moment under a display server.
+    const DWORD start = GetTickCount();
+    do {
+        MSG message;
+        while (PeekMessageA(&message, nullptr, 0, 0, PM_REMOVE)) {
+            if (message.message == WM_QUIT) {
+                PostQuitMessage(static_cast<int>(message.wParam));
+                return;
+            }
+            // As every loop of a program with dialogs does: keys of a dialog go to its
+            // dialog manager (Tab, Escape, Enter), the rest is dispatched.
+            HWND root = message.hwnd != nullptr ? GetAncestor(message.hwnd, GA_ROOT) : nullptr;
+            if (root != nullptr && IsDialogMessageA(root, &message))
+                continue;
+            TranslateMessage(&message);
+            DispatchMessageA(&message);
+        }
+        Sleep(1);
+    } while (GetTickCount() - start < 20);
+}
+
+void mousePress(HWND window, int x, int y, bool rightButton)
+{
+    heldButtons |= rightButton ? MK_RBUTTON : MK_LBUTTON;
+    postMouse(window, rightButton ? WM_RBUTTONDOWN : WM_LBUTTONDOWN, heldButtons, x, y);
+}
+
+void mouseMove(HWND window, int x, int y)
+{
+    postMouse(window, WM_MOUSEMOVE, heldButtons, x, y);
+}
+
+void mouseRelease(HWND window, int x, int y, bool rightButton)
+{
+    heldButtons &= ~static_cast<WPARAM>(rightButton ? MK_RBUTTON : MK_LBUTTON);
+    postMouse(window, rightButton ? WM_RBUTTONUP : WM_LBUTTONUP, heldButtons, x, y);
+}
+
+void click(HWND window)
+{
+    RECT client{};
+    GetClientRect(window, &client);
+    mousePress(window, client.right / 2, client.bottom / 2);
+    mouseRelease(window, client.right / 2, client.bottom / 2);
+}
+
+void keyClick(HWND window, int virtualKey)
+{
+    SetFocus(window);
+    const UINT scanCode = MapVirtualKeyA(static_cast<UINT>(virtualKey), 0);
+    PostMessageA(window, WM_KEYDOWN, static_cast<WPARAM>(virtualKey), static_cast<LPARAM>(1 | (scanCode << 16)));
+    PostMessageA(window, WM_KEYUP, static_cast<WPARAM>(virtualKey),
+                 static_cast<LPARAM>(1 | (scanCode << 16) | (1u << 30) | (1u << 31)));
+    processEvents();
+}
+
+void typeText(HWND window, const char* text)
+{
+    SetFocus(window);
+    const int length = MultiByteToWideChar(CP_UTF8, 0, text, -1, nullptr, 0);
+    std::wstring wide(static_cast<std::size_t>(length > 0 ? length : 1), L'\0');
+    MultiByteToWideChar(CP_UTF8, 0, text, -1, wide.data(), length);
+    for (wchar_t character : wide) {
+        if (character != L'\0')
+            SendMessageW(window, WM_CHAR, character, 1);
+    }
+    processEvents();
+}
+
+COLORREF shownPixel(HWND window, int x, int y)
+{
+    // Only a window on the screen has pixels to see; a hidden dialog is shown for it
+    // (the Qt layer paints hidden widgets off the screen instead).
+    HWND root = GetAncestor(window, GA_ROOT);
+    if (!IsWindowVisible(root))
+        ShowWindow(root, SW_SHOWNOACTIVATE);
+    UpdateWindow(window);
+    processEvents();
+    HDC dc = GetDC(window);
+    const COLORREF pixel = GetPixel(dc, x, y);
+    ReleaseDC(window, dc);
+    return pixel;
+}
+
+void clickCloseBox(HWND window)
+{
+    PostMessageA(window, WM_SYSCOMMAND, SC_CLOSE, 0);
+    processEvents();
+}
+
+bool chooseMenuItem(HWND window, int id)
+{
+    HMENU menu = GetMenu(window);
+    if (menu == nullptr || GetMenuState(menu, static_cast<UINT>(id), MF_BYCOMMAND) == static_cast<UINT>(-1))
+        return false;
+    PostMessageA(window, WM_COMMAND, MAKEWPARAM(id, 0), 0);
+    processEvents();
+    return true;
+}
+
+std::string menuItemText(HWND window, int id)
+{
+    HMENU menu = GetMenu(window);
+    char text[256] = {};
+    if (menu == nullptr || GetMenuStringA(menu, static_cast<UINT>(id), text, sizeof text, MF_BYCOMMAND) <= 0)
+        return {};
+    return text;
+}
+
+struct Watchdog::State {
+    UINT_PTR timer = 0;
+    bool fired = false;
+};
+
+Watchdog::Watchdog(int milliseconds, std::function<void()> rescue) : state_(new State)
+{
+    State* state = state_;
+    state_->timer = runLater(milliseconds, [state, rescue] {
+        state->fired = true;
+        state->timer = 0;
+        rescue();
+    });
+}
+
+Watchdog::~Watchdog()
+{
+    if (state_->timer != 0) {
+        KillTimer(nullptr, state_->timer);
+        pendingActions().erase(state_->timer);
+    }
+    delete state_;
+}
+
+bool Watchdog::fired() const
+{
+    return state_->fired;
+}
+
+} // namespace gui
