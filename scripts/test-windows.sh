@@ -92,6 +92,12 @@ zbk_windows render "Z:$work/linux.zbk" --program 0 --note 60 -o "Z:$work/windows
 cmp "$work/windows.wav" "$work/linux.wav" || fail "zbk.exe render gives other bytes than zbk"
 echo "-- zbk.exe demo and render: the same bytes as zbk on Linux"
 
+# A Japanese file name reaches the file system whole: the manifest makes the program's
+# code page UTF-8, so its arguments arrive as UTF-8 (Wine reads them in the locale's).
+LANG=C.UTF-8 zbk_windows new "Z:$work/音色.zbk" > /dev/null || fail "zbk.exe new with a Japanese file name"
+"$zbk_linux" info "$work/音色.zbk" > /dev/null 2>&1 || fail "zbk.exe new did not write the bank 音色.zbk"
+echo "-- zbk.exe: a Japanese file name on the command line names the file"
+
 # Live play: into the file device, and without any device a clear error.
 zbk_windows play "Z:$work/linux.zbk" --program 0 --note 69 --hold 0.3 > /dev/null || fail "zbk.exe play"
 peak=$(sox "$capture" -n stat 2>&1 | awk '/Maximum amplitude/ { print $3 }')
