@@ -58,7 +58,10 @@ WPARAM heldButtons = 0;
 
 void runSoon(std::function<void()> action)
 {
-    runLater(0, std::move(action));
+    // A timer that is due competes with the modal loop's first idle moment, where the
+    // loop shows its dialog; one more turn lets the dialog appear first, as it has for
+    // any user who acts on it.
+    runLater(0, [action = std::move(action)] { runLater(0, action); });
 }
 
 void processEvents()
