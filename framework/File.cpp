@@ -22,6 +22,8 @@ constexpr std::size_t largestTransfer = std::size_t{1} << 30;
 
 int openDescriptor(const char* fileName, int flags)
 {
+    if (fileName == nullptr)
+        return -1;
     return ::_wopen(wideFileName(fileName).c_str(), flags | _O_BINARY | _O_NOINHERIT, _S_IREAD | _S_IWRITE);
 }
 int readDescriptor(int fd, void* buffer, std::size_t count)
