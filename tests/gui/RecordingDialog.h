@@ -5,6 +5,7 @@
 #include "framework/ModalDialog.h"
 #include "framework/ModelessDialog.h"
 
+#include <ostream>
 #include <string>
 #include <vector>
 
@@ -17,6 +18,12 @@ struct Call {
 
     bool operator==(const Call&) const = default;
 };
+
+// So that a failed comparison shows the calls rather than their bytes.
+inline std::ostream& operator<<(std::ostream& out, const Call& call)
+{
+    return out << "{" << call.what << " " << call.a << " " << call.b << " " << call.c << "}";
+}
 
 template <class Kind>
 class RecordingDialog : public Kind {
