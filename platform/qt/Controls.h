@@ -7,6 +7,8 @@
 
 #include "platform/qt/WindowRecord.h"
 
+class QImage;
+
 namespace win32qt {
 
 struct ControlClass {
@@ -51,6 +53,9 @@ LRESULT CALLBACK buttonProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lPara
 QWidget* makeStatic(const QString& text, DWORD style);
 void setStaticText(QWidget* widget, DWORD style, const QString& text);
 LRESULT CALLBACK staticProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam);
+// Where WM_PAINT of a hollow frame static paints (the frame keeps it and shows it
+// beneath its frame), or nullptr for any other window.
+QImage* retainedInside(QWidget* widget);
 
 QWidget* makeEdit(const QString& text, DWORD style, DWORD exStyle);
 void wireEdit(Window& window);

@@ -6,6 +6,7 @@
 #include <memory>
 #include <set>
 
+#include "platform/qt/Controls.h"
 #include "platform/qt/EventBridge.h"
 #include "platform/qt/WindowRecord.h"
 #include "platform/win32.h"
@@ -22,6 +23,7 @@ struct Brush {
 struct DeviceContext {
   HWND hwnd = nullptr;
   std::unique_ptr<QPainter> painter; // BeginPaint inside Qt's paint event
+  QImage* retained = nullptr;        // what the painter draws on, when the window keeps it
   QImage image;                      // GetDC: what the window shows now
   bool imageTaken = false;
   bool validateOnly = false;         // BeginPaint outside Qt's paint event: nothing to draw on
@@ -118,7 +120,13 @@ HDC WINAPI BeginPaint(HWND hwnd, LPPAINTSTRUCT paint)
   QRect area = window->widget->rect();
   if (QPaintEvent* event = paintEventInFlight(*window)) {
     area = event->rect();
-    context->painter = std::make_unique<QPainter>(window->widget.data());
+    context->retained = retainedInside(window->widget.data());
+    if (context->retained != nullptr) {
+      context->painter = std::make_unique<QPainter>(context->retained);
+      context->painter->setClipRect(area);
+    } else {
+      context->painter = std::make_unique<QPainter>(window->widget.data());
+    }
   } else {
     context->validateOnly = true;
   }
@@ -142,6 +150,13 @@ BOOL WINAPI EndPaint(HWND hwnd, const PAINTSTRUCT* paint)
     return FALSE;
   }
   liveContexts().erase(context);
+  if (context->retained != nullptr) {
+    context->painter.reset();
+    Window* window = findWindow(context->hwnd);
+    if (window != nullptr && paintEventInFlight(*window) != nullptr) {
+      QPainter(window->widget.data()).drawImage(0, 0, *context->retained);
+    }
+  }
   delete context;
   return TRUE;
 }

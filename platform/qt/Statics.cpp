@@ -1,5 +1,7 @@
 // Static texts and frames ("STATIC").
+#include <QImage>
 #include <QLabel>
+#include <QPainter>
 #include <QPalette>
 
 #include "platform/qt/Controls.h"
@@ -40,13 +42,54 @@ QString displayText(const QString& text, DWORD style)
   return shown;
 }
 
+// A hollow frame draws only its frame: inside, what was last painted there stays, as
+// the system leaves it (the class has no background brush).
+class HollowFrame : public QLabel {
+public:
+  QImage* inside()
+  {
+    if (size().isEmpty()) {
+      return nullptr;
+    }
+    if (retained_.size() != size()) {
+      QImage resized(size(), QImage::Format_ARGB32_Premultiplied);
+      resized.fill(Qt::transparent);
+      if (!retained_.isNull()) {
+        QPainter(&resized).drawImage(0, 0, retained_);
+      }
+      retained_ = std::move(resized);
+    }
+    return &retained_;
+  }
+
+protected:
+  void paintEvent(QPaintEvent* event) override
+  {
+    if (!retained_.isNull()) {
+      QPainter(this).drawImage(0, 0, retained_);
+    }
+    QLabel::paintEvent(event);
+  }
+
+private:
+  // Transparent where nothing was painted: there the parent shows, which painted
+  // its own background beneath.
+  QImage retained_;
+};
+
 } // namespace
+
+QImage* retainedInside(QWidget* widget)
+{
+  auto* frame = dynamic_cast<HollowFrame*>(widget);
+  return frame != nullptr ? frame->inside() : nullptr;
+}
 
 QWidget* makeStatic(const QString& text, DWORD style)
 {
-  auto* label = new QLabel;
-  label->setTextFormat(Qt::PlainText);
   const DWORD type = staticType(style);
+  QLabel* label = isFrame(style) && type > SS_WHITERECT ? new HollowFrame : new QLabel;
+  label->setTextFormat(Qt::PlainText);
   if (isFrame(style)) {
     const bool filled = type <= SS_WHITERECT;
     const QColor colour = (type == SS_BLACKRECT || type == SS_BLACKFRAME)   ? QColor(0, 0, 0)

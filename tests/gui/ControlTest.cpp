@@ -245,10 +245,14 @@ TEST_F(ControlTest, TransformPanelPaintsTheDesktopColourWhateverItsSource)
         EXPECT_EQ(gui::shownPixel(panelWindow, p.x, p.y), desktop) << p.x << "," << p.y;
     EXPECT_EQ(SendMessageA(panelWindow, WM_PAINT, 0, 0), 1);
 
+    // Its own painting back, the frame draws only its frame: inside, what the panel
+    // painted stays.
     panel.unsubclass();
     InvalidateRect(panelWindow, nullptr, TRUE);
     gui::processEvents();
-    EXPECT_NE(gui::shownPixel(panelWindow, area.right / 2, area.bottom / 2), desktop);
+    EXPECT_NE(gui::shownPixel(panelWindow, 0, 0), desktop);
+    EXPECT_NE(gui::shownPixel(panelWindow, area.right - 1, area.bottom - 1), desktop);
+    EXPECT_EQ(gui::shownPixel(panelWindow, area.right / 2, area.bottom / 2), desktop);
 }
 
 TEST_F(ControlTest, ComboBoxOperationsActOnTheBoundList)
