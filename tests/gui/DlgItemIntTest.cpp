@@ -93,3 +93,45 @@ TEST_F(DlgItemInt, TypedTextReadsAsTheUserMeantIt)
     EXPECT_EQ(text(sustainRate), "abc");
     EXPECT_EQ(read(sustainRate, FALSE), std::make_pair(0u, FALSE));
 }
+
+TEST_F(DlgItemInt, ReadsWholeDecimalNumbersOnly)
+{
+    const struct { const char* text; BOOL isSigned; UINT value; BOOL translated; } readings[] = {
+        {"123", FALSE, 123, TRUE},
+        {"  42  ", FALSE, 42, TRUE},
+        {"0", TRUE, 0, TRUE},
+        {"-5", TRUE, static_cast<UINT>(-5), TRUE},
+        // The extremes come before any value that overflows: Wine keeps an overflow's
+        // error and then refuses them, where Windows reads them.
+        {"-2147483648", TRUE, 0x80000000u, TRUE},
+        {"2147483647", TRUE, 2147483647u, TRUE},
+        {"4294967295", FALSE, 4294967295u, TRUE},
+        {"4294967296", FALSE, 0, FALSE},
+        {"2147483648", TRUE, 0, FALSE},
+        {"-2147483649", TRUE, 0, FALSE},
+        {"abc", TRUE, 0, FALSE},
+        {"", FALSE, 0, FALSE},
+        {"-", TRUE, 0, FALSE},
+    };
+    for (const auto& reading : readings) {
+        ASSERT_TRUE(SetDlgItemTextA(dialog.hwnd, sustainRate, reading.text));
+        EXPECT_EQ(read(sustainRate, reading.isSigned), std::make_pair(reading.value, reading.translated))
+            << '"' << reading.text << '"';
+        EXPECT_EQ(GetDlgItemInt(dialog.hwnd, sustainRate, nullptr, reading.isSigned), reading.value)
+            << '"' << reading.text << '"';
+    }
+    // No such item: no number.
+    EXPECT_EQ(read(4444, FALSE), std::make_pair(0u, FALSE));
+}
+
+TEST_F(DlgItemInt, StaticsAndDropDownListsReadAsTheirText)
+{
+    SetDlgItemInt(dialog.hwnd, 1019, 65536, FALSE);
+    EXPECT_EQ(read(1019, FALSE), std::make_pair(65536u, TRUE));
+    const HWND zoom = GetDlgItem(dialog.hwnd, 1037);
+    for (const char* entry : {"1", "2", "4", "8", "16"})
+        SendMessageA(zoom, CB_ADDSTRING, 0, reinterpret_cast<LPARAM>(entry));
+    EXPECT_EQ(read(1037, FALSE), std::make_pair(0u, FALSE)) << "nothing selected is no number";
+    SendMessageA(zoom, CB_SETCURSEL, 4, 0);
+    EXPECT_EQ(read(1037, FALSE), std::make_pair(16u, TRUE));
+}

@@ -24,25 +24,15 @@ struct Reading {
 
 } // namespace
 
-TEST_F(DialogItemTest, GetDlgItemIntReadsWholeDecimalNumbersOnly)
+// Whole numbers, their ranges, statics and lists are read alike on both layers (see the
+// window tests); these readings are the Qt layer's alone, as Wine reads the number
+// before other text, after a plus sign, and after a minus sign in an unsigned field.
+TEST_F(DialogItemTest, GetDlgItemIntRefusesSignsAndTextAroundTheDigits)
 {
   const HWND dialog = openDialog(101);
   const Reading readings[] = {
-    {"123", FALSE, 123, TRUE},
-    {"  42  ", FALSE, 42, TRUE},
-    {"0", TRUE, 0, TRUE},
-    {"-5", TRUE, static_cast<UINT>(-5), TRUE},
     {"-5", FALSE, 0, FALSE},
-    {"4294967295", FALSE, 4294967295u, TRUE},
-    {"4294967296", FALSE, 0, FALSE},
-    {"2147483647", TRUE, 2147483647u, TRUE},
-    {"2147483648", TRUE, 0, FALSE},
-    {"-2147483648", TRUE, 0x80000000u, TRUE},
-    {"-2147483649", TRUE, 0, FALSE},
     {"12abc", FALSE, 0, FALSE},
-    {"abc", TRUE, 0, FALSE},
-    {"", FALSE, 0, FALSE},
-    {"-", TRUE, 0, FALSE},
     {"+7", TRUE, 0, FALSE},
     {"1 2", FALSE, 0, FALSE},
   };
@@ -51,47 +41,7 @@ TEST_F(DialogItemTest, GetDlgItemIntReadsWholeDecimalNumbersOnly)
     BOOL translated = 12345;
     EXPECT_EQ(GetDlgItemInt(dialog, 1003, &translated, reading.isSigned), reading.value) << reading.text;
     EXPECT_EQ(translated, reading.translated) << reading.text;
-    EXPECT_EQ(GetDlgItemInt(dialog, 1003, nullptr, reading.isSigned), reading.value) << reading.text;
   }
-  BOOL translated = TRUE;
-  EXPECT_EQ(GetDlgItemInt(dialog, 4444, &translated, FALSE), 0u);
-  EXPECT_FALSE(translated);
-}
-
-TEST_F(DialogItemTest, SetDlgItemIntWritesSignedAndUnsignedReadingsThatReadBack)
-{
-  const HWND dialog = openDialog(101);
-  char text[32];
-  SetDlgItemInt(dialog, 1038, static_cast<UINT>(-1), FALSE);
-  GetDlgItemTextA(dialog, 1038, text, sizeof text);
-  EXPECT_STREQ(text, "4294967295");
-  BOOL translated = FALSE;
-  EXPECT_EQ(static_cast<int>(GetDlgItemInt(dialog, 1038, &translated, FALSE)), -1);
-  EXPECT_TRUE(translated);
-
-  SetDlgItemInt(dialog, 1003, static_cast<UINT>(-300), TRUE);
-  GetDlgItemTextA(dialog, 1003, text, sizeof text);
-  EXPECT_STREQ(text, "-300");
-  EXPECT_EQ(static_cast<int>(GetDlgItemInt(dialog, 1003, nullptr, TRUE)), -300);
-
-  SetDlgItemInt(dialog, 1003, static_cast<UINT>(INT_MIN), TRUE);
-  GetDlgItemTextA(dialog, 1003, text, sizeof text);
-  EXPECT_STREQ(text, "-2147483648");
-  EXPECT_EQ(GetDlgItemInt(dialog, 1003, &translated, TRUE), 0x80000000u);
-  EXPECT_TRUE(translated);
-
-  // A static shows the number just the same.
-  SetDlgItemInt(dialog, 1019, 65536, FALSE);
-  EXPECT_EQ(GetDlgItemInt(dialog, 1019, nullptr, FALSE), 65536u);
-  // A drop-down list reads as the text of its selection.
-  const HWND zoom = GetDlgItem(dialog, 1037);
-  for (const char* entry : {"1", "2", "4", "8", "16"}) {
-    SendMessageA(zoom, CB_ADDSTRING, 0, reinterpret_cast<LPARAM>(entry));
-  }
-  EXPECT_EQ(GetDlgItemInt(dialog, 1037, &translated, FALSE), 0u);
-  EXPECT_FALSE(translated) << "nothing selected is no number";
-  SendMessageA(zoom, CB_SETCURSEL, 4, 0);
-  EXPECT_EQ(GetDlgItemInt(dialog, 1037, nullptr, FALSE), 16u);
 }
 
 TEST_F(DialogItemTest, NumberFieldsTakeDigitsOnlyFromTheKeyboard)
