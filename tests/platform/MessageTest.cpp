@@ -1,5 +1,7 @@
-// Window procedures, sent and posted messages, subclassing, notifications, and the
-// order of messages around creation and destruction, compared with what Windows sends.
+// Window procedures, subclassing, notifications and the messages around showing,
+// sizing and closing, as Windows sends them, driven through Qt (the order around
+// creation and destruction, and sent against posted messages, are checked on both
+// window layers with the window tests).
 #include "TestWindows.h"
 
 using namespace windowtest;
@@ -34,67 +36,6 @@ std::vector<WORD> codesFrom(HWND parent, int id)
 }
 
 } // namespace
-
-TEST_F(MessageTest, DialogCreationSendsSetFontThenInitDialogWithTheFirstTabStop)
-{
-  const HWND dialog = openDialog(101);
-  ASSERT_NE(dialog, nullptr);
-  const std::vector<UINT> order = messagesTo(dialog, {WM_SETFONT, WM_INITDIALOG});
-  ASSERT_EQ(order, (std::vector<UINT>{WM_SETFONT, WM_INITDIALOG}));
-  const auto init = logged({WM_INITDIALOG});
-  EXPECT_EQ(reinterpret_cast<HWND>(init[0].wParam), GetDlgItem(dialog, 1000));
-  EXPECT_EQ(init[0].lParam, 0);
-  // The procedure answered 0 to WM_INITDIALOG: nobody set the focus for it.
-  EXPECT_EQ(GetParent(GetDlgItem(dialog, 1000)), dialog);
-  EXPECT_EQ(GetDlgCtrlID(GetDlgItem(dialog, 1000)), 1000);
-  EXPECT_EQ(GetDlgItem(dialog, 4242), nullptr);
-}
-
-TEST_F(MessageTest, SentMessagesRunAtOncePostedOnesWaitForTheLoop)
-{
-  const HWND dialog = openDialog(104);
-  clearLog();
-  SendMessageA(dialog, testMessage, 1, 2);
-  ASSERT_EQ(logged({testMessage}).size(), 1u);
-
-  clearLog();
-  ASSERT_TRUE(PostMessageA(dialog, testMessage, 3, 4));
-  ASSERT_TRUE(PostMessageA(nullptr, testMessage, 5, 6)); // a thread message
-  EXPECT_TRUE(logged({testMessage}).empty());
-
-  MSG msg;
-  ASSERT_TRUE(PeekMessageA(&msg, nullptr, 0, 0, PM_NOREMOVE));
-  EXPECT_EQ(msg.hwnd, dialog);
-  EXPECT_EQ(msg.message, testMessage);
-  ASSERT_EQ(GetMessageA(&msg, nullptr, 0, 0), TRUE);
-  EXPECT_EQ(msg.wParam, 3u);
-  EXPECT_EQ(msg.lParam, 4);
-  DispatchMessageA(&msg);
-  ASSERT_EQ(logged({testMessage}).size(), 1u);
-  EXPECT_EQ(logged({testMessage})[0], (Seen{dialog, testMessage, 3, 4}));
-
-  ASSERT_EQ(GetMessageA(&msg, nullptr, 0, 0), TRUE);
-  EXPECT_EQ(msg.hwnd, nullptr);
-  EXPECT_EQ(msg.wParam, 5u);
-  EXPECT_FALSE(PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE));
-  EXPECT_FALSE(PostMessageA(reinterpret_cast<HWND>(0x1234567), testMessage, 0, 0));
-}
-
-TEST_F(MessageTest, QuitComesAfterTheMessagesPostedBeforeIt)
-{
-  PostMessageA(nullptr, testMessage, 1, 0);
-  PostQuitMessage(3);
-  PostMessageA(nullptr, testMessage, 2, 0);
-  MSG msg;
-  ASSERT_EQ(GetMessageA(&msg, nullptr, 0, 0), TRUE);
-  EXPECT_EQ(msg.wParam, 1u);
-  ASSERT_EQ(GetMessageA(&msg, nullptr, 0, 0), TRUE);
-  EXPECT_EQ(msg.wParam, 2u);
-  EXPECT_EQ(GetMessageA(&msg, nullptr, 0, 0), FALSE);
-  EXPECT_EQ(msg.message, static_cast<UINT>(WM_QUIT));
-  EXPECT_EQ(msg.wParam, 3u);
-  EXPECT_FALSE(PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE));
-}
 
 TEST_F(MessageTest, GetMessageWaitsForAMessagePostedLaterFromTheEventLoop)
 {
@@ -211,22 +152,6 @@ TEST_F(MessageTest, PostedPressCodesArriveAroundTheSentClick)
   EXPECT_EQ(codes, (std::vector<WORD>{BN_PUSHED, BN_CLICKED, BN_UNPUSHED}));
 }
 
-TEST_F(MessageTest, ControlProcedureChainsTwiceAndUnwinds)
-{
-  const HWND dialog = openDialog(104);
-  const HWND key = GetDlgItem(dialog, 9002);
-  const LONG_PTR original = GetWindowLongPtrA(key, GWLP_WNDPROC);
-  recordingSubclass(key);
-  const LONG_PTR first = GetWindowLongPtrA(key, GWLP_WNDPROC);
-  EXPECT_NE(first, original);
-  // Putting the class procedure back: messages skip the subclass again.
-  SetWindowLongPtrA(key, GWLP_WNDPROC, original);
-  clearLog();
-  QTest::mouseClick(widgetOf(key), Qt::LeftButton);
-  EXPECT_TRUE(logged({WM_LBUTTONDOWN}).empty());
-  EXPECT_EQ(codesFrom(dialog, 9002), (std::vector<WORD>{BN_SETFOCUS, BN_CLICKED}));
-}
-
 TEST_F(MessageTest, AutoCheckBoxChecksItselfAndNotifiesButProgramChecksAreSilent)
 {
   const HWND dialog = openDialog(104);
@@ -266,29 +191,6 @@ TEST_F(MessageTest, DisabledControlsTakeNoClicksAndEnableWindowReportsThePreviou
   clearLog();
   QTest::mouseClick(widgetOf(key), Qt::LeftButton);
   EXPECT_TRUE(codesFrom(dialog, 9007).empty()) << "a disabled window took input";
-}
-
-TEST_F(MessageTest, DestroyWindowSendsDestroyToTheParentFirstAndInvalidatesEveryHandle)
-{
-  const HWND dialog = openDialog(104);
-  const HWND key = GetDlgItem(dialog, 9000);
-  recordingSubclass(key);
-  PostMessageA(dialog, testMessage, 0, 0);
-  clearLog();
-  ASSERT_TRUE(DestroyWindow(dialog));
-  const auto destroys = logged({WM_DESTROY, WM_NCDESTROY});
-  ASSERT_GE(destroys.size(), 3u);
-  EXPECT_EQ(destroys.front(), (Seen{dialog, WM_DESTROY, 0, 0}));
-  EXPECT_EQ(destroys[1], (Seen{key, WM_DESTROY, 0, 0}));
-  EXPECT_EQ(destroys.back(), (Seen{dialog, WM_NCDESTROY, 0, 0}));
-  EXPECT_FALSE(IsWindow(dialog));
-  EXPECT_FALSE(IsWindow(key));
-  EXPECT_EQ(GetDlgItem(dialog, 9000), nullptr);
-  EXPECT_EQ(SendMessageA(key, BM_GETCHECK, 0, 0), 0);
-  EXPECT_FALSE(DestroyWindow(dialog));
-  clearLog();
-  drainPostedMessages(); // the message posted to it goes nowhere
-  EXPECT_TRUE(logged({testMessage}).empty());
 }
 
 TEST_F(MessageTest, DefWindowProcClosesAWindowAndTheCloseBoxAsksFirst)
