@@ -26,11 +26,16 @@ struct Reading {
 
 // Whole numbers, their ranges, statics and lists are read alike on both layers (see the
 // window tests); these readings are the Qt layer's alone, as Wine reads the number
-// before other text, after a plus sign, and after a minus sign in an unsigned field.
-TEST_F(DialogItemTest, GetDlgItemIntRefusesSignsAndTextAroundTheDigits)
+// before other text, after a plus sign, and after a minus sign in an unsigned field,
+// and after a value out of range it keeps the error and refuses the extremes too.
+TEST_F(DialogItemTest, GetDlgItemIntRefusesSignsTextAndValuesOutOfRange)
 {
   const HWND dialog = openDialog(101);
   const Reading readings[] = {
+    {"4294967296", FALSE, 0, FALSE},
+    {"2147483648", TRUE, 0, FALSE},
+    {"-2147483649", TRUE, 0, FALSE},
+    {"4294967295", FALSE, 4294967295u, TRUE},
     {"-5", FALSE, 0, FALSE},
     {"12abc", FALSE, 0, FALSE},
     {"+7", TRUE, 0, FALSE},
