@@ -16,4 +16,20 @@ void drainPostedMessages()
     }
 }
 
+bool waitFor(const std::function<bool()>& condition, int milliseconds)
+{
+    const DWORD start = GetTickCount();
+    while (!condition()) {
+        if (GetTickCount() - start >= static_cast<DWORD>(milliseconds))
+            return false;
+        processEvents();
+    }
+    return true;
+}
+
+void pause(int milliseconds)
+{
+    waitFor([] { return false; }, milliseconds);
+}
+
 } // namespace gui

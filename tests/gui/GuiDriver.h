@@ -19,11 +19,18 @@ void processEvents();
 // Dispatches every message posted to the thread's queue so far.
 void drainPostedMessages();
 
+// Lets the window system run for `milliseconds` (timers, paint, input).
+void pause(int milliseconds);
+// Lets the window system run until `condition` holds or `milliseconds` have passed;
+// whether it holds.
+bool waitFor(const std::function<bool()>& condition, int milliseconds);
+
 // Presses, moves and releases the mouse as the user does, at client coordinates of
-// `window`, which may lie outside it while a button is held.
-void mousePress(HWND window, int x, int y, bool rightButton = false);
+// `window`, which may lie outside it while a button is held; `shift` holds the Shift key
+// down as well.
+void mousePress(HWND window, int x, int y, bool rightButton = false, bool shift = false);
 void mouseMove(HWND window, int x, int y);
-void mouseRelease(HWND window, int x, int y, bool rightButton = false);
+void mouseRelease(HWND window, int x, int y, bool rightButton = false, bool shift = false);
 // Presses and releases the left button in the middle of the window.
 void click(HWND window);
 // Presses and releases a key (a VK_ code) with the keyboard focus in `window`.

@@ -66,10 +66,10 @@ void processEvents()
     QTest::qWait(20);
 }
 
-void mousePress(HWND window, int x, int y, bool rightButton)
+void mousePress(HWND window, int x, int y, bool rightButton, bool shift)
 {
-    QTest::mousePress(widgetOf(window), rightButton ? Qt::RightButton : Qt::LeftButton, {},
-                      clientPoint(x, y));
+    QTest::mousePress(widgetOf(window), rightButton ? Qt::RightButton : Qt::LeftButton,
+                      shift ? Qt::ShiftModifier : Qt::NoModifier, clientPoint(x, y));
 }
 
 void mouseMove(HWND window, int x, int y)
@@ -77,10 +77,10 @@ void mouseMove(HWND window, int x, int y)
     QTest::mouseMove(widgetOf(window), clientPoint(x, y));
 }
 
-void mouseRelease(HWND window, int x, int y, bool rightButton)
+void mouseRelease(HWND window, int x, int y, bool rightButton, bool shift)
 {
-    QTest::mouseRelease(widgetOf(window), rightButton ? Qt::RightButton : Qt::LeftButton, {},
-                        clientPoint(x, y));
+    QTest::mouseRelease(widgetOf(window), rightButton ? Qt::RightButton : Qt::LeftButton,
+                        shift ? Qt::ShiftModifier : Qt::NoModifier, clientPoint(x, y));
 }
 
 void click(HWND window)
@@ -90,11 +90,13 @@ void click(HWND window)
 
 void keyClick(HWND window, int virtualKey)
 {
+    SetFocus(window);
     QTest::keyClick(widgetOf(window), static_cast<Qt::Key>(win32qt::qtKeyOf(static_cast<UINT>(virtualKey))));
 }
 
 void typeText(HWND window, const char* text)
 {
+    SetFocus(window);
     QTest::keyClicks(widgetOf(window), QString::fromUtf8(text));
 }
 

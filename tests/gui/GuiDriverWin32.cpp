@@ -87,10 +87,10 @@ void processEvents()
     } while (GetTickCount() - start < 20);
 }
 
-void mousePress(HWND window, int x, int y, bool rightButton)
+void mousePress(HWND window, int x, int y, bool rightButton, bool shift)
 {
     heldButtons |= rightButton ? MK_RBUTTON : MK_LBUTTON;
-    postMouse(window, rightButton ? WM_RBUTTONDOWN : WM_LBUTTONDOWN, heldButtons, x, y);
+    postMouse(window, rightButton ? WM_RBUTTONDOWN : WM_LBUTTONDOWN, heldButtons | (shift ? MK_SHIFT : 0), x, y);
 }
 
 void mouseMove(HWND window, int x, int y)
@@ -98,10 +98,10 @@ void mouseMove(HWND window, int x, int y)
     postMouse(window, WM_MOUSEMOVE, heldButtons, x, y);
 }
 
-void mouseRelease(HWND window, int x, int y, bool rightButton)
+void mouseRelease(HWND window, int x, int y, bool rightButton, bool shift)
 {
     heldButtons &= ~static_cast<WPARAM>(rightButton ? MK_RBUTTON : MK_LBUTTON);
-    postMouse(window, rightButton ? WM_RBUTTONUP : WM_LBUTTONUP, heldButtons, x, y);
+    postMouse(window, rightButton ? WM_RBUTTONUP : WM_LBUTTONUP, heldButtons | (shift ? MK_SHIFT : 0), x, y);
 }
 
 void click(HWND window)
