@@ -128,9 +128,13 @@ HDC WINAPI BeginPaint(HWND hwnd, LPPAINTSTRUCT paint)
       context->painter = std::make_unique<QPainter>(window->widget.data());
     }
   } else {
+    // Outside Qt's paint event there is nothing to draw on: the window is only
+    // validated, and what it reports is what was invalid (nothing, or all of it).
     context->validateOnly = true;
+    if (!window->needsPaint) {
+      area = QRect();
+    }
   }
-  // Outside Qt's paint event there is nothing to draw on: the window is only validated.
   window->needsPaint = false;
   liveContexts().insert(context);
   paint->hdc = reinterpret_cast<HDC>(context);
@@ -145,9 +149,10 @@ BOOL WINAPI EndPaint(HWND hwnd, const PAINTSTRUCT* paint)
   if (paint == nullptr) {
     return FALSE;
   }
+  // EndPaint always succeeds on Windows; a context already ended is left alone.
   DeviceContext* context = contextOf(paint->hdc);
   if (context == nullptr) {
-    return FALSE;
+    return TRUE;
   }
   liveContexts().erase(context);
   if (context->retained != nullptr) {

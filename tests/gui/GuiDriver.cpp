@@ -1,5 +1,7 @@
 #include "GuiDriver.h"
 
+#include <memory>
+
 namespace gui {
 
 void drainPostedMessages()
@@ -25,6 +27,18 @@ bool waitFor(const std::function<bool()>& condition, int milliseconds)
         processEvents();
     }
     return true;
+}
+
+bool holdMouse(HWND window, int x, int y, std::function<void()> whileHeld, int milliseconds)
+{
+    // Shared, as the action may run after this returns when the press never ends.
+    auto ran = std::make_shared<bool>(false);
+    runSoon([ran, whileHeld = std::move(whileHeld)] {
+        whileHeld();
+        *ran = true;
+    });
+    mousePress(window, x, y);
+    return waitFor([ran] { return *ran; }, milliseconds);
 }
 
 void pause(int milliseconds)

@@ -88,10 +88,29 @@ void click(HWND window)
     QTest::mouseClick(widgetOf(window), Qt::LeftButton);
 }
 
+void clickAt(HWND window, int x, int y)
+{
+    // Through the top-level window, so that Qt looks for the widget under the mouse.
+    QWidget* widget = widgetOf(window);
+    QWidget* top = widget->window();
+    QTest::mouseClick(top->windowHandle(), Qt::LeftButton, {}, widget->mapTo(top, clientPoint(x, y)));
+}
+
+void quickClick(HWND window, int x, int y)
+{
+    QTest::mouseClick(widgetOf(window), Qt::LeftButton, {}, clientPoint(x, y));
+}
+
 void keyClick(HWND window, int virtualKey)
 {
+    const auto key = static_cast<Qt::Key>(win32qt::qtKeyOf(static_cast<UINT>(virtualKey)));
+    // An open popup has the keyboard whichever widget holds the focus.
+    if (QWidget* popup = QApplication::activePopupWidget()) {
+        QTest::keyClick(popup->focusWidget() != nullptr ? popup->focusWidget() : popup, key);
+        return;
+    }
     SetFocus(window);
-    QTest::keyClick(widgetOf(window), static_cast<Qt::Key>(win32qt::qtKeyOf(static_cast<UINT>(virtualKey))));
+    QTest::keyClick(widgetOf(window), key);
 }
 
 void typeText(HWND window, const char* text)

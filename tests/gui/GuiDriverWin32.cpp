@@ -112,13 +112,52 @@ void click(HWND window)
     mouseRelease(window, client.right / 2, client.bottom / 2);
 }
 
+void clickAt(HWND window, int x, int y)
+{
+    POINT point{x, y};
+    ClientToScreen(window, &point);
+    HWND target = WindowFromPoint(point);
+    // The system gives no mouse input to a disabled window, nor to the controls of a
+    // disabled dialog.
+    for (HWND window = target; window != nullptr; window = GetAncestor(window, GA_PARENT)) {
+        if (!IsWindowEnabled(window))
+            return;
+        if (window == GetAncestor(window, GA_ROOT))
+            break;
+    }
+    if (target == nullptr)
+        return;
+    ScreenToClient(target, &point);
+    mousePress(target, point.x, point.y);
+    mouseRelease(target, point.x, point.y);
+}
+
+void quickClick(HWND window, int x, int y)
+{
+    // Both are queued before the window sees the press, so the release goes to it even
+    // where the press would take the capture.
+    PostMessageA(window, WM_LBUTTONDOWN, heldButtons | MK_LBUTTON, clientPoint(x, y));
+    PostMessageA(window, WM_LBUTTONUP, heldButtons, clientPoint(x, y));
+    processEvents();
+}
+
 void keyClick(HWND window, int virtualKey)
 {
     SetFocus(window);
-    const UINT scanCode = MapVirtualKeyA(static_cast<UINT>(virtualKey), 0);
-    PostMessageA(window, WM_KEYDOWN, static_cast<WPARAM>(virtualKey), static_cast<LPARAM>(1 | (scanCode << 16)));
+    // As the keyboard reports them: the scan code, and the flag of the keys beside the
+    // typing keys (arrows, the editing block).
+    UINT flags = MapVirtualKeyA(static_cast<UINT>(virtualKey), 0) << 16;
+    switch (virtualKey) {
+    case VK_LEFT: case VK_RIGHT: case VK_UP: case VK_DOWN: case VK_HOME: case VK_END:
+    case VK_PRIOR: case VK_NEXT: case VK_INSERT: case VK_DELETE:
+        flags |= KF_EXTENDED << 16;
+        break;
+    default:
+        break;
+    }
+    PostMessageA(window, WM_KEYDOWN, static_cast<WPARAM>(virtualKey), static_cast<LPARAM>(1 | flags));
     PostMessageA(window, WM_KEYUP, static_cast<WPARAM>(virtualKey),
-                 static_cast<LPARAM>(1 | (scanCode << 16) | (1u << 30) | (1u << 31)));
+                 static_cast<LPARAM>(1 | flags | (1u << 30) | (1u << 31)));
     processEvents();
 }
 
@@ -173,6 +212,68 @@ std::string menuItemText(HWND window, int id)
     if (menu == nullptr || GetMenuStringA(menu, static_cast<UINT>(id), text, sizeof text, MF_BYCOMMAND) <= 0)
         return {};
     return text;
+}
+
+namespace {
+
+// A message box is a dialog of statics and buttons with its text in the static 0xFFFF,
+// the one enabled in front of its disabled owner.
+HWND messageBoxUp()
+{
+    HWND found = nullptr;
+    EnumThreadWindows(
+        GetCurrentThreadId(),
+        [](HWND window, LPARAM data) -> BOOL {
+            char className[16] = {};
+            GetClassNameA(window, className, sizeof className);
+            if (std::string(className) != "#32770" || !IsWindowVisible(window) || !IsWindowEnabled(window) ||
+                GetDlgItem(window, 0xFFFF) == nullptr)
+                return TRUE;
+            bool staticsAndButtons = true;
+            for (HWND child = GetWindow(window, GW_CHILD); child != nullptr; child = GetWindow(child, GW_HWNDNEXT)) {
+                GetClassNameA(child, className, sizeof className);
+                staticsAndButtons = staticsAndButtons &&
+                                    (std::string(className) == "Static" || std::string(className) == "Button");
+            }
+            if (!staticsAndButtons)
+                return TRUE;
+            *reinterpret_cast<HWND*>(data) = window;
+            return FALSE;
+        },
+        reinterpret_cast<LPARAM>(&found));
+    return found;
+}
+
+std::string textOf(HWND window)
+{
+    if (window == nullptr)
+        return {};
+    std::string text(static_cast<std::size_t>(GetWindowTextLengthA(window)) + 1, '\0');
+    text.resize(static_cast<std::size_t>(GetWindowTextA(window, text.data(), static_cast<int>(text.size()))));
+    return text;
+}
+
+} // namespace
+
+std::string activeMessageBoxCaption()
+{
+    return textOf(messageBoxUp());
+}
+
+std::string activeMessageBoxText()
+{
+    HWND box = messageBoxUp();
+    return box != nullptr ? textOf(GetDlgItem(box, 0xFFFF)) : std::string();
+}
+
+bool pressMessageBoxButton(int id)
+{
+    HWND box = messageBoxUp();
+    HWND button = box != nullptr ? GetDlgItem(box, id) : nullptr;
+    if (button == nullptr)
+        return false;
+    click(button);
+    return true;
 }
 
 struct Watchdog::State {
