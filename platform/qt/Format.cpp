@@ -142,9 +142,12 @@ int WINAPIV wsprintfA(LPSTR buffer, LPCSTR format, ...)
     out += pad(body, width, left, zero && !left && precision < 0, signLength);
   }
   va_end(args);
-  if (out.size() > outputLimit - 1) {
+  // Output that does not fit ends after 1023 characters and the terminator, and the
+  // count returned is then the limit itself, as the system's wsprintfA reports it.
+  const bool cut = out.size() > outputLimit - 1;
+  if (cut) {
     out.resize(outputLimit - 1);
   }
   std::memcpy(buffer, out.c_str(), out.size() + 1);
-  return static_cast<int>(out.size());
+  return static_cast<int>(cut ? outputLimit : out.size());
 }

@@ -7,6 +7,7 @@
 #include <QAction>
 #include <QApplication>
 #include <QImage>
+#include <QKeyEvent>
 #include <QMenu>
 #include <QMenuBar>
 #include <QTest>
@@ -116,7 +117,16 @@ void keyClick(HWND window, int virtualKey)
 void typeText(HWND window, const char* text)
 {
     SetFocus(window);
-    QTest::keyClicks(widgetOf(window), QString::fromUtf8(text));
+    QWidget* widget = widgetOf(window);
+    for (const QChar character : QString::fromUtf8(text)) {
+        if (character.unicode() < 0x80) {
+            QTest::keyClicks(widget, QString(character));
+            continue;
+        }
+        // What an input method commits arrives as text without a key.
+        QKeyEvent press(QEvent::KeyPress, 0, Qt::NoModifier, QString(character));
+        QApplication::sendEvent(widget, &press);
+    }
 }
 
 COLORREF shownPixel(HWND window, int x, int y)

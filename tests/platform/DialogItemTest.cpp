@@ -1,11 +1,9 @@
-// Numbers in dialog fields (GetDlgItemInt, SetDlgItemInt, wsprintfA), typing into
-// number fields, and the dialog's layout in pixels with its Japanese font.
+// What only the Qt layer decides: GetDlgItemInt's strict readings, the dialog font,
+// and the dialog's layout in pixels by that font (typing, numbers and wsprintfA are
+// checked on both window layers with the window tests).
 #include <QFontInfo>
 #include <QFontMetrics>
-#include <QKeyEvent>
-#include <QLineEdit>
 
-#include <climits>
 
 #include "TestWindows.h"
 
@@ -47,80 +45,6 @@ TEST_F(DialogItemTest, GetDlgItemIntRefusesSignsTextAndValuesOutOfRange)
     EXPECT_EQ(GetDlgItemInt(dialog, 1003, &translated, reading.isSigned), reading.value) << reading.text;
     EXPECT_EQ(translated, reading.translated) << reading.text;
   }
-}
-
-TEST_F(DialogItemTest, NumberFieldsTakeDigitsOnlyFromTheKeyboard)
-{
-  const HWND dialog = openDialog(101);
-  const HWND numberField = GetDlgItem(dialog, 1002);
-  const HWND signedField = GetDlgItem(dialog, 1003);
-  SetFocus(numberField);
-  QTest::keyClicks(widgetOf(numberField), "1a2-3 4");
-  char text[32];
-  GetWindowTextA(numberField, text, sizeof text);
-  EXPECT_STREQ(text, "1234");
-  SetFocus(signedField);
-  QTest::keyClicks(widgetOf(signedField), "-12");
-  EXPECT_EQ(static_cast<int>(GetDlgItemInt(dialog, 1003, nullptr, TRUE)), -12);
-  // The program may put anything there.
-  SetDlgItemInt(dialog, 1002, static_cast<UINT>(-1), TRUE);
-  GetWindowTextA(numberField, text, sizeof text);
-  EXPECT_STREQ(text, "-1");
-}
-
-TEST_F(DialogItemTest, JapaneseTypedIntoAnEditReadsBackAsUtf8)
-{
-  const HWND dialog = openDialog(101);
-  const HWND field = GetDlgItem(dialog, 1027);
-  SetFocus(field);
-  // What an input method commits arrives as key events with text and no key code.
-  for (const QString& character : {QStringLiteral("音"), QStringLiteral("色")}) {
-    QKeyEvent press(QEvent::KeyPress, 0, Qt::NoModifier, character);
-    QApplication::sendEvent(widgetOf(field), &press);
-  }
-  char text[16];
-  EXPECT_EQ(GetWindowTextA(field, text, sizeof text), 6);
-  EXPECT_STREQ(text, "音色");
-  BOOL translated = TRUE;
-  EXPECT_EQ(GetDlgItemInt(dialog, 1027, &translated, FALSE), 0u);
-  EXPECT_FALSE(translated);
-}
-
-TEST_F(DialogItemTest, EditsReportChangesAndFocus)
-{
-  const HWND dialog = openDialog(101);
-  const HWND field = GetDlgItem(dialog, 1033);
-  clearLog();
-  SetFocus(field);
-  QTest::keyClick(widgetOf(field), Qt::Key_7);
-  SetFocus(GetDlgItem(dialog, 1028));
-  std::vector<WORD> codes;
-  for (const Seen& seen : logged({WM_COMMAND})) {
-    if (LOWORD(seen.wParam) == 1033) {
-      codes.push_back(HIWORD(seen.wParam));
-    }
-  }
-  EXPECT_EQ(codes, (std::vector<WORD>{EN_SETFOCUS, EN_UPDATE, EN_CHANGE, EN_KILLFOCUS}));
-}
-
-TEST_F(DialogItemTest, WsprintfFormatsAsWindowsDoes)
-{
-  char buffer[1100];
-  EXPECT_EQ(wsprintfA(buffer, "%d", 127), 3);
-  EXPECT_STREQ(buffer, "127");
-  wsprintfA(buffer, "%d|%d|%u", -5, INT_MIN, 4294967295u);
-  EXPECT_STREQ(buffer, "-5|-2147483648|4294967295");
-  wsprintfA(buffer, "[%5d][%-4d][%05d][%x][%04X]", 42, 7, -42, 255, 0xab);
-  EXPECT_STREQ(buffer, "[   42][7   ][-0042][ff][00AB]");
-  wsprintfA(buffer, "%s: %c%%", "0: Piano 1", 'x');
-  EXPECT_STREQ(buffer, "0: Piano 1: x%");
-  // A program name used as the format string comes out as it is.
-  wsprintfA(buffer, "127: Gun Shot", 127);
-  EXPECT_STREQ(buffer, "127: Gun Shot");
-  // Output stops at 1024 characters with the terminator.
-  const std::string longText(2000, 'a');
-  EXPECT_EQ(wsprintfA(buffer, "%s", longText.c_str()), 1023);
-  EXPECT_EQ(std::strlen(buffer), 1023u);
 }
 
 TEST_F(DialogItemTest, DialogFontIsTheJapaneseProportionalGothic)

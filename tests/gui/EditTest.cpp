@@ -1,0 +1,50 @@
+// Edits as the user types into them: notifications, Japanese text, and what the
+// program may put into a digits-only field.
+#include "GuiDriver.h"
+#include "RecordingWindows.h"
+
+#include <gtest/gtest.h>
+
+#include <vector>
+
+using namespace recording;
+
+namespace {
+
+using EditTest = WindowTest;
+
+} // namespace
+
+TEST_F(EditTest, TypingReportsFocusUpdateAndChange)
+{
+    const HWND dialog = openDialog(101);
+    const HWND field = GetDlgItem(dialog, 1033);
+    clearLog();
+    gui::keyClick(field, '7');
+    SetFocus(GetDlgItem(dialog, 1028));
+    EXPECT_EQ(codesFrom(dialog, 1033), (std::vector<WORD>{EN_SETFOCUS, EN_UPDATE, EN_CHANGE, EN_KILLFOCUS}));
+    EXPECT_EQ(GetDlgItemInt(dialog, 1033, nullptr, FALSE), 7u);
+}
+
+TEST_F(EditTest, JapaneseTypedIntoAnEditReadsBackAsUtf8)
+{
+    const HWND dialog = openDialog(101);
+    const HWND field = GetDlgItem(dialog, 1027);
+    gui::typeText(field, "音色");
+    char text[16];
+    EXPECT_EQ(GetWindowTextA(field, text, sizeof text), 6);
+    EXPECT_STREQ(text, "音色");
+    BOOL translated = TRUE;
+    EXPECT_EQ(GetDlgItemInt(dialog, 1027, &translated, FALSE), 0u);
+    EXPECT_FALSE(translated);
+}
+
+TEST_F(EditTest, TheProgramMayPutASignIntoADigitsOnlyField)
+{
+    const HWND dialog = openDialog(101);
+    ASSERT_TRUE(GetWindowLongA(GetDlgItem(dialog, 1002), GWL_STYLE) & ES_NUMBER);
+    SetDlgItemInt(dialog, 1002, static_cast<UINT>(-1), TRUE);
+    char text[16];
+    GetDlgItemTextA(dialog, 1002, text, sizeof text);
+    EXPECT_STREQ(text, "-1");
+}
