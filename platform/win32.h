@@ -160,6 +160,17 @@ typedef struct tagSCROLLINFO {
 } SCROLLINFO, *LPSCROLLINFO;
 typedef const SCROLLINFO* LPCSCROLLINFO;
 
+#define CCHILDREN_SCROLLBAR 5
+typedef struct tagSCROLLBARINFO {
+  DWORD cbSize;
+  RECT rcScrollBar;
+  int dxyLineButton;
+  int xyThumbTop;
+  int xyThumbBottom;
+  int reserved;
+  DWORD rgstate[CCHILDREN_SCROLLBAR + 1];
+} SCROLLBARINFO, *PSCROLLBARINFO, *LPSCROLLBARINFO;
+
 typedef struct tagOFNA {
   DWORD lStructSize;
   HWND hwndOwner;
@@ -618,6 +629,9 @@ typedef struct tagINITCOMMONCONTROLSEX {
 #define SBM_SETRANGEREDRAW 0x00E6
 #define SBM_SETSCROLLINFO 0x00E9
 #define SBM_GETSCROLLINFO 0x00EA
+#define SBM_GETSCROLLBARINFO 0x00EB
+
+#define OBJID_CLIENT ((LONG)0xFFFFFFFC)
 
 // ---------------------------------------------------------------- trackbar (common controls)
 
@@ -652,6 +666,7 @@ typedef struct tagINITCOMMONCONTROLSEX {
 #define TBM_GETPAGESIZE (WM_USER + 22)
 #define TBM_SETLINESIZE (WM_USER + 23)
 #define TBM_GETLINESIZE (WM_USER + 24)
+#define TBM_GETTHUMBRECT (WM_USER + 25)
 
 #define TB_LINEUP 0
 #define TB_LINEDOWN 1
@@ -794,6 +809,8 @@ BOOL WINAPI GetScrollInfo(HWND hwnd, int bar, LPSCROLLINFO info);
 int WINAPI SetScrollPos(HWND hwnd, int bar, int pos, BOOL redraw);
 int WINAPI GetScrollPos(HWND hwnd, int bar);
 BOOL WINAPI SetScrollRange(HWND hwnd, int bar, int minPos, int maxPos, BOOL redraw);
+// Where a scroll-bar control's thumb lies (OBJID_CLIENT; windows carry no standard bars).
+BOOL WINAPI GetScrollBarInfo(HWND hwnd, LONG object, PSCROLLBARINFO info);
 
 // Painting.
 HDC WINAPI BeginPaint(HWND hwnd, LPPAINTSTRUCT paint);

@@ -199,8 +199,34 @@ public:
       return;
     }
     if (index != lastNotified_ || dropped) {
+      // A choice made on the closed box is taken at once, as an accepted one from the list.
+      if (!dropped) {
+        if (Window* w = findWindow(handle)) {
+          notifyParent(*w, CBN_SELENDOK);
+        }
+      }
       if (Window* w = findWindow(handle)) {
         notifyParent(*w, CBN_SELCHANGE);
+      }
+    }
+  }
+
+  // The focus leaving ends the user's choosing as cancelled, and closes an open list.
+  void focusLeft()
+  {
+    const HWND handle = hwnd;
+    const bool wasDropped = dropped;
+    if (dropped) {
+      dropped = false;
+      closePending_ = false;
+      QComboBox::hidePopup();
+    }
+    if (Window* w = findWindow(handle)) {
+      notifyParent(*w, CBN_SELENDCANCEL);
+    }
+    if (wasDropped) {
+      if (Window* w = findWindow(handle)) {
+        notifyParent(*w, CBN_CLOSEUP);
       }
     }
   }
@@ -483,8 +509,11 @@ LRESULT CALLBACK comboBoxProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lPa
   case CB_LIMITTEXT:
   case CB_SETEXTENDEDUI:
     return TRUE;
-  case WM_SETFOCUS:
   case WM_KILLFOCUS:
+    combo->focusLeft();
+    window = findWindow(hwnd);
+    return window == nullptr ? 0 : focusChange(*window, message, wParam, lParam, CBN_SETFOCUS, CBN_KILLFOCUS, true);
+  case WM_SETFOCUS:
     return focusChange(*window, message, wParam, lParam, CBN_SETFOCUS, CBN_KILLFOCUS, true);
   default:
     if ((message >= WM_MOUSEFIRST && message <= WM_MOUSELAST) || message == WM_KEYDOWN || message == WM_KEYUP ||

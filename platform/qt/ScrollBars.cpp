@@ -4,6 +4,8 @@
 // WM_VSCROLL with an SB_ code) to its parent, and the thumb goes where the program
 // then puts it. Only while the thumb is dragged does it follow the mouse.
 #include <QScrollBar>
+#include <QStyle>
+#include <QStyleOptionSlider>
 #include <QWheelEvent>
 
 #include <algorithm>
@@ -19,6 +21,13 @@ class RequestScrollBar : public QScrollBar {
 public:
   using QScrollBar::QScrollBar;
   HWND hwnd = nullptr;
+
+  QStyleOptionSlider styleOption() const
+  {
+    QStyleOptionSlider option;
+    initStyleOption(&option);
+    return option;
+  }
 
 protected:
   // The wheel belongs to the window with the focus, not to a scroll-bar control.
@@ -140,6 +149,29 @@ LRESULT getScrollInfo(Window& window, SCROLLINFO* info)
   return (info->fMask & SIF_ALL) != 0 ? TRUE : FALSE;
 }
 
+// The thumb as the style draws it: its length (the member's name notwithstanding) and
+// its ends along the bar, from the bar's own corner.
+LRESULT getScrollBarInfo(Window& window, SCROLLBARINFO* info)
+{
+  if (info == nullptr || info->cbSize != sizeof(SCROLLBARINFO)) {
+    return FALSE;
+  }
+  RequestScrollBar* bar = barOf(window);
+  const QStyleOptionSlider option = bar->styleOption();
+  const QRect thumb = bar->style()->subControlRect(QStyle::CC_ScrollBar, &option, QStyle::SC_ScrollBarSlider, bar);
+  const QPoint corner = bar->mapToGlobal(QPoint(0, 0));
+  const bool vertical = bar->orientation() == Qt::Vertical;
+  info->rcScrollBar = RECT{corner.x(), corner.y(), corner.x() + bar->width(), corner.y() + bar->height()};
+  info->dxyLineButton = vertical ? thumb.height() : thumb.width();
+  info->xyThumbTop = vertical ? thumb.top() : thumb.left();
+  info->xyThumbBottom = vertical ? thumb.bottom() + 1 : thumb.right() + 1;
+  info->reserved = 0;
+  for (DWORD& state : info->rgstate) {
+    state = 0;
+  }
+  return TRUE;
+}
+
 Window* scrollBarControl(HWND hwnd, int bar)
 {
   Window* window = findWindow(hwnd);
@@ -189,6 +221,8 @@ LRESULT CALLBACK scrollBarProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lP
     return setScrollInfo(*window, reinterpret_cast<const SCROLLINFO*>(lParam));
   case SBM_GETSCROLLINFO:
     return getScrollInfo(*window, reinterpret_cast<SCROLLINFO*>(lParam));
+  case SBM_GETSCROLLBARINFO:
+    return getScrollBarInfo(*window, reinterpret_cast<SCROLLBARINFO*>(lParam));
   case SBM_SETPOS: {
     const int previous = window->scrollPos;
     SCROLLINFO info{sizeof(SCROLLINFO), SIF_POS, 0, 0, 0, static_cast<int>(wParam), 0};
@@ -271,4 +305,13 @@ BOOL WINAPI SetScrollRange(HWND hwnd, int bar, int minPos, int maxPos, BOOL redr
   }
   SendMessageA(hwnd, redraw ? SBM_SETRANGEREDRAW : SBM_SETRANGE, static_cast<WPARAM>(minPos), maxPos);
   return TRUE;
+}
+
+BOOL WINAPI GetScrollBarInfo(HWND hwnd, LONG object, PSCROLLBARINFO info)
+{
+  // Windows here carry no standard scroll bars: only a control answers, for its client.
+  if (object != OBJID_CLIENT || scrollBarControl(hwnd, SB_CTL) == nullptr) {
+    return FALSE;
+  }
+  return static_cast<BOOL>(SendMessageA(hwnd, SBM_GETSCROLLBARINFO, 0, reinterpret_cast<LPARAM>(info)));
 }

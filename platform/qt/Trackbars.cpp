@@ -2,6 +2,8 @@
 // moves by itself and then tells its parent (WM_HSCROLL, or WM_VSCROLL when vertical)
 // with a TB_ code; a vertical one has its minimum at the top.
 #include <QSlider>
+#include <QStyle>
+#include <QStyleOptionSlider>
 
 #include <algorithm>
 #include <vector>
@@ -19,6 +21,13 @@ public:
   std::vector<int> pendingCodes;
   bool pageSizeSet = false;
   bool thumbDragged = false;
+
+  QRect thumbRect() const
+  {
+    QStyleOptionSlider option;
+    initStyleOption(&option);
+    return style()->subControlRect(QStyle::CC_Slider, &option, QStyle::SC_SliderHandle, this);
+  }
 };
 
 Trackbar* trackbarOf(Window& window)
@@ -165,6 +174,12 @@ LRESULT CALLBACK trackbarProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lPa
   }
   case TBM_GETLINESIZE:
     return slider->singleStep();
+  case TBM_GETTHUMBRECT:
+    if (lParam != 0) {
+      const QRect thumb = slider->thumbRect();
+      *reinterpret_cast<RECT*>(lParam) = RECT{thumb.left(), thumb.top(), thumb.right() + 1, thumb.bottom() + 1};
+    }
+    return 0;
   case WM_LBUTTONDOWN:
   case WM_MOUSEMOVE:
   case WM_KEYDOWN:

@@ -94,6 +94,13 @@ void captureFor(HWND hwnd, bool grabQtMouse)
 
 void giveFocus(Window& window, Qt::FocusReason reason)
 {
+  // An open popup list closes when the focus goes elsewhere; its box then loses the
+  // focus as any window does.
+  if (QWidget* popup = QApplication::activePopupWidget()) {
+    if (enclosingWindow(popup->parentWidget()) != &window) {
+      popup->close();
+    }
+  }
   // Focus in another window of the thread activates that window, at once.
   QWidget* top = window.widget->window();
   if (top->isVisible() && QApplication::activeWindow() != top) {
