@@ -8,6 +8,7 @@
 #include <utility>
 #include <vector>
 
+#include "platform/FileFilters.h"
 #include "platform/qt/DialogHookState.h"
 #include "platform/qt/FilePatterns.h"
 #include "platform/qt/MessageQueue.h"
@@ -19,26 +20,6 @@ using namespace win32qt;
 namespace {
 
 DWORD lastError = 0;
-
-std::vector<std::pair<std::string, std::string>> filtersOf(LPCSTR filter)
-{
-  std::vector<std::pair<std::string, std::string>> filters;
-  if (filter == nullptr) {
-    return filters;
-  }
-  const char* p = filter;
-  while (*p != '\0') {
-    std::string description = p;
-    p += description.size() + 1;
-    if (*p == '\0') {
-      break;
-    }
-    std::string pattern = p;
-    p += pattern.size() + 1;
-    filters.emplace_back(std::move(description), std::move(pattern));
-  }
-  return filters;
-}
 
 // Windows adds the default extension to a name that has none.
 std::string withDefaultExtension(const std::string& path, LPCSTR defaultExtension)
@@ -57,6 +38,14 @@ bool fileExists(const std::string& path)
 {
   const QFileInfo info(QString::fromStdString(path));
   return info.exists() && info.isFile();
+}
+
+// Tells what the user would be told when the file to open is not there; the dialog
+// then stays open for another name.
+void tellFileMissing(HWND owner, const std::string& path, const std::string& title)
+{
+  const std::string notice = path + "\nファイルが見つかりません。\nファイル名を確認してください。";
+  MessageBoxA(owner, notice.c_str(), title.c_str(), MB_OK | MB_ICONWARNING);
 }
 
 // Asks what the user would be asked before a file is replaced.
@@ -78,7 +67,8 @@ std::optional<std::string> answerFromHook(DialogHookState& hook, LPOPENFILENAMEA
     }
     const std::string path = withDefaultExtension(*answer, ofn->lpstrDefExt);
     if ((ofn->Flags & OFN_FILEMUSTEXIST) && !fileExists(path)) {
-      continue; // the dialog refuses the name and stays open
+      tellFileMissing(ofn->hwndOwner, path, title);
+      continue;
     }
     if (save && (ofn->Flags & OFN_OVERWRITEPROMPT) && fileExists(path) && !overwriteAccepted(ofn->hwndOwner, path, title)) {
       continue;
@@ -144,37 +134,10 @@ std::optional<std::string> answerFromUser(LPOPENFILENAMEA ofn, bool save, const 
   return withDefaultExtension(dialog.selectedFiles().first().toStdString(), ofn->lpstrDefExt);
 }
 
-BOOL fileDialog(LPOPENFILENAMEA ofn, bool save)
+// Hands `path` to the caller as the dialog's answer; false with FNERR_BUFFERTOOSMALL
+// when it does not fit.
+bool returnPath(LPOPENFILENAMEA ofn, const std::string& path)
 {
-  lastError = 0;
-  if (ofn == nullptr || ofn->lpstrFile == nullptr || ofn->nMaxFile == 0) {
-    lastError = 0xFFFF; // CDERR_DIALOGFAILURE
-    return FALSE;
-  }
-  const auto filters = filtersOf(ofn->lpstrFilter);
-  const std::string title = ofn->lpstrTitle != nullptr ? ofn->lpstrTitle : (save ? "名前を付けて保存" : "開く");
-
-  std::optional<std::string> chosen;
-  if (DialogHookState* hook = activeDialogHook()) {
-    win32test::FileDialogRecord record;
-    record.save = save;
-    record.owner = ofn->hwndOwner;
-    record.title = title;
-    record.filters = filters;
-    record.defaultExtension = ofn->lpstrDefExt != nullptr ? ofn->lpstrDefExt : "";
-    record.flags = ofn->Flags;
-    chosen = answerFromHook(*hook, ofn, save, title);
-    record.result = chosen.value_or("");
-    hook = activeDialogHook();
-    hook->fileDialogs.push_back(record);
-  } else {
-    chosen = answerFromUser(ofn, save, title, filters);
-  }
-  if (!chosen) {
-    return FALSE;
-  }
-
-  const std::string& path = *chosen;
   if (path.size() + 1 > ofn->nMaxFile) {
     // The first two bytes say how long the buffer must be.
     const auto needed = static_cast<WORD>(std::min<std::size_t>(path.size() + 1, 0xFFFF));
@@ -182,7 +145,7 @@ BOOL fileDialog(LPOPENFILENAMEA ofn, bool save)
       std::memcpy(ofn->lpstrFile, &needed, sizeof needed);
     }
     lastError = FNERR_BUFFERTOOSMALL;
-    return FALSE;
+    return false;
   }
   std::memcpy(ofn->lpstrFile, path.c_str(), path.size() + 1);
   const std::size_t slash = path.find_last_of("/\\");
@@ -194,7 +157,40 @@ BOOL fileDialog(LPOPENFILENAMEA ofn, bool save)
   if (ofn->lpstrFileTitle != nullptr && ofn->nMaxFileTitle > 0) {
     copyText(path.substr(nameStart), ofn->lpstrFileTitle, static_cast<int>(ofn->nMaxFileTitle));
   }
-  return TRUE;
+  return true;
+}
+
+BOOL fileDialog(LPOPENFILENAMEA ofn, bool save)
+{
+  lastError = 0;
+  if (ofn == nullptr || ofn->lpstrFile == nullptr || ofn->nMaxFile == 0) {
+    lastError = 0xFFFF; // CDERR_DIALOGFAILURE
+    return FALSE;
+  }
+  const auto filters = fileDialogFilters(ofn->lpstrFilter);
+  const std::string title = ofn->lpstrTitle != nullptr ? ofn->lpstrTitle : (save ? "名前を付けて保存" : "開く");
+
+  std::optional<std::string> chosen;
+  DialogHookState* hook = activeDialogHook();
+  win32test::FileDialogRecord record;
+  if (hook != nullptr) {
+    record.save = save;
+    record.owner = ofn->hwndOwner;
+    record.title = title;
+    record.filters = filters;
+    record.defaultExtension = ofn->lpstrDefExt != nullptr ? ofn->lpstrDefExt : "";
+    record.flags = ofn->Flags;
+    chosen = answerFromHook(*hook, ofn, save, title);
+  } else {
+    chosen = answerFromUser(ofn, save, title, filters);
+  }
+  const BOOL returned = chosen && returnPath(ofn, *chosen);
+  // The answers may have been dropped while the dialog was up.
+  if (hook != nullptr && activeDialogHook() != nullptr) {
+    record.result = returned ? *chosen : "";
+    activeDialogHook()->fileDialogs.push_back(record);
+  }
+  return returned;
 }
 
 } // namespace

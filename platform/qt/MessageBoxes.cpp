@@ -110,6 +110,7 @@ int WINAPI MessageBoxA(HWND owner, LPCSTR text, LPCSTR caption, UINT type)
   for (const ButtonChoice& choice : buttonsOf(type)) {
     QPushButton* button = box.addButton(QString::fromUtf8(choice.text), QMessageBox::ActionRole);
     choices.emplace_back(button, choice.id);
+    button->setProperty("win32qt.buttonId", choice.id);
     if (choice.id == defaultId) {
       box.setDefaultButton(button);
     }

@@ -4,12 +4,14 @@
 #include "platform/qt/EventBridge.h"
 #include "platform/qt/WindowRecord.h"
 
+#include <QAbstractButton>
 #include <QAction>
 #include <QApplication>
 #include <QImage>
 #include <QKeyEvent>
 #include <QMenu>
 #include <QMenuBar>
+#include <QMessageBox>
 #include <QTest>
 #include <QTimer>
 
@@ -165,6 +167,32 @@ std::string menuItemText(HWND window, int id)
     win32qt::Window* record = win32qt::findWindow(window);
     QAction* item = record != nullptr ? findMenuItem(record->menuBar, id, nullptr) : nullptr;
     return item != nullptr ? item->text().toStdString() : std::string();
+}
+
+std::string activeMessageBoxCaption()
+{
+    auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget());
+    return box != nullptr ? box->windowTitle().toStdString() : std::string();
+}
+
+std::string activeMessageBoxText()
+{
+    auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget());
+    return box != nullptr ? box->text().toStdString() : std::string();
+}
+
+bool pressMessageBoxButton(int id)
+{
+    auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget());
+    if (box == nullptr)
+        return false;
+    for (QAbstractButton* button : box->buttons()) {
+        if (button->property("win32qt.buttonId").toInt() == id) {
+            QTest::mouseClick(button, Qt::LeftButton);
+            return true;
+        }
+    }
+    return false;
 }
 
 struct Watchdog::State {
