@@ -12,8 +12,7 @@ failed=0
 # CB_RESETCONTENT returns TRUE instead of CB_OKAY (documented: always CB_OKAY), and
 # CB_SETCURSEL out of range keeps the selection instead of clearing it (documented:
 # CB_ERR, and the selection is removed).
-wine_departs="ControlTest.ComboBoxOperationsActOnTheBoundList"
-wine_departs+=":ComboBoxTest.ResetContentAnswersOkay"
+wine_departs="ComboBoxTest.ResetContentAnswersOkay"
 wine_departs+=":ComboBoxTest.AnIndexOutsideTheListClearsTheSelection"
 echo "-- tests/gui/tests_gui.exe (on a display)"
 timeout 600 "$wine" "$dir/tests/gui/tests_gui.exe" --gtest_brief=1 \
