@@ -5,6 +5,7 @@
 #include "GuiDriver.h"
 
 #include <map>
+#include <set>
 #include <string>
 
 namespace gui {
@@ -54,6 +55,36 @@ void postMouse(HWND window, UINT message, WPARAM keys, int x, int y)
 
 WPARAM heldButtons = 0;
 
+// The dialogs that run in the system's modal loop, which offers their messages to the
+// dialog manager; the program's own loop does not (its main window, a modeless dialog,
+// has no dialog keys). The modal loop shows itself to a message filter hook.
+std::set<HWND>& modalDialogs()
+{
+    static std::set<HWND> dialogs;
+    return dialogs;
+}
+
+LRESULT CALLBACK noteModalLoop(int code, WPARAM wParam, LPARAM lParam)
+{
+    const MSG* message = reinterpret_cast<const MSG*>(lParam);
+    if ((code == MSGF_DIALOGBOX || code == MSGF_MESSAGEBOX) && message != nullptr && message->hwnd != nullptr)
+        modalDialogs().insert(GetAncestor(message->hwnd, GA_ROOT));
+    return CallNextHookEx(nullptr, code, wParam, lParam);
+}
+
+void watchModalLoops()
+{
+    static const HHOOK hook = SetWindowsHookExA(WH_MSGFILTER, noteModalLoop, nullptr, GetCurrentThreadId());
+    (void)hook;
+}
+
+bool inModalLoop(HWND root)
+{
+    auto& dialogs = modalDialogs();
+    std::erase_if(dialogs, [](HWND dialog) { return !IsWindow(dialog); });
+    return dialogs.count(root) != 0;
+}
+
 } // namespace
 
 void runSoon(std::function<void()> action)
@@ -61,11 +92,13 @@ void runSoon(std::function<void()> action)
     // A timer that is due competes with the modal loop's first idle moment, where the
     // loop shows its dialog; one more turn lets the dialog appear first, as it has for
     // any user who acts on it.
+    watchModalLoops();
     runLater(0, [action = std::move(action)] { runLater(0, action); });
 }
 
 void processEvents()
 {
+    watchModalLoops();
     // Painting and the window system's own traffic take a moment under a display server.
     const DWORD start = GetTickCount();
     do {
@@ -75,10 +108,10 @@ void processEvents()
                 PostQuitMessage(static_cast<int>(message.wParam));
                 return;
             }
-            // As every loop of a program with dialogs does: keys of a dialog go to its
-            // dialog manager (Tab, Escape, Enter), the rest is dispatched.
+            // As the loop that would have taken the message does: the keys of a modal
+            // dialog go to its dialog manager (Tab, Escape, Enter), the rest is dispatched.
             HWND root = message.hwnd != nullptr ? GetAncestor(message.hwnd, GA_ROOT) : nullptr;
-            if (root != nullptr && IsDialogMessageA(root, &message))
+            if (root != nullptr && inModalLoop(root) && IsDialogMessageA(root, &message))
                 continue;
             TranslateMessage(&message);
             DispatchMessageA(&message);

@@ -128,6 +128,19 @@ TEST_F(ModalLoopTest, EscapeIsCancelAndEnterIsTheDefaultButton)
                                              MAKEWPARAM(IDCANCEL, BN_CLICKED)}));
 }
 
+TEST_F(ModalLoopTest, AModelessDialogHasNoDialogKeys)
+{
+    // Nothing offers its messages to the dialog manager: Escape is no Cancel, and Tab
+    // is a key for the control, which does nothing with it.
+    const HWND dialog = openDialog(105);
+    const HWND ok = GetDlgItem(dialog, IDOK);
+    clearLog();
+    gui::keyClick(ok, VK_ESCAPE);
+    gui::keyClick(ok, VK_TAB);
+    EXPECT_TRUE(logged({WM_COMMAND}).empty());
+    EXPECT_EQ(GetFocus(), ok);
+}
+
 TEST_F(ModalLoopTest, TabMovesTheFocusInAModalDialog)
 {
     HWND focusAfterTab = nullptr;
