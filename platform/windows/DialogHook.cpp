@@ -246,8 +246,12 @@ LRESULT CALLBACK watchDialogs(int code, WPARAM wParam, LPARAM lParam)
 
 int WINAPI recordedMessageBoxA(HWND owner, LPCSTR text, LPCSTR caption, UINT type)
 {
-  const std::size_t index = hook->messageBoxes.size();
-  const int answer = hook->systemMessageBoxA(owner, text, caption, type);
+  HookState* const answering = hook;
+  const std::size_t index = answering->messageBoxes.size();
+  const int answer = answering->systemMessageBoxA(owner, text, caption, type);
+  if (hook != answering) { // the answers were dropped while the box was up
+    return answer;
+  }
   if (hook->messageBoxes.size() == index) { // it never came up
     hook->messageBoxes.emplace_back();
   }
@@ -274,8 +278,12 @@ BOOL recordFileDialog(FileDialogFunction system, LPOPENFILENAMEA ofn, bool save)
     record.defaultExtension = ofn->lpstrDefExt != nullptr ? ofn->lpstrDefExt : "";
     record.flags = ofn->Flags;
   }
-  hook->fileDialogCaption.clear();
+  HookState* const answering = hook;
+  answering->fileDialogCaption.clear();
   const BOOL chosen = system(ofn);
+  if (hook != answering) {
+    return chosen;
+  }
   if (record.title.empty()) {
     record.title = hook->fileDialogCaption;
   }
