@@ -1,4 +1,4 @@
-#include "framework/WideFileName.h"
+#include "platform/windows/WideFileName.h"
 
 #include <windows.h>
 

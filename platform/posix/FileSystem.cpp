@@ -1,0 +1,102 @@
+#include "platform/FileSystem.h"
+
+#include <cerrno>
+#include <cstdio>
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+namespace osfile {
+
+int openFile(const char* utf8Name, bool forWriting)
+{
+    if (utf8Name == nullptr)
+        return -1;
+    const int flags = forWriting ? (O_WRONLY | O_CREAT | O_TRUNC) : O_RDONLY;
+    return ::open(utf8Name, flags | O_CLOEXEC, 0666);
+}
+
+long long readFile(int descriptor, void* buffer, std::size_t count)
+{
+    ssize_t got;
+    do {
+        got = ::read(descriptor, buffer, count);
+    } while (got < 0 && errno == EINTR);
+    return got;
+}
+
+long long writeFile(int descriptor, const void* buffer, std::size_t count)
+{
+    ssize_t put;
+    do {
+        put = ::write(descriptor, buffer, count);
+    } while (put < 0 && errno == EINTR);
+    return put;
+}
+
+std::int64_t seekFile(int descriptor, std::int64_t distance, int whence)
+{
+    return ::lseek(descriptor, distance, whence);
+}
+
+std::int64_t fileSize(int descriptor)
+{
+    struct stat info {};
+    return ::fstat(descriptor, &info) == 0 ? info.st_size : -1;
+}
+
+bool syncFile(int descriptor)
+{
+    return ::fsync(descriptor) == 0;
+}
+
+bool closeFile(int descriptor)
+{
+    // POSIX leaves the descriptor closed even when close reports an error.
+    return ::close(descriptor) == 0;
+}
+
+long processId()
+{
+    return static_cast<long>(::getpid());
+}
+
+bool replaceFile(const std::string& temporary, const std::string& target)
+{
+    return std::rename(temporary.c_str(), target.c_str()) == 0;
+}
+
+void removeFile(const std::string& name)
+{
+    std::remove(name.c_str());
+}
+
+void keepPermissions(const std::string& target, const std::string& temporary)
+{
+    struct stat old {};
+    if (::stat(target.c_str(), &old) == 0)
+        ::chmod(temporary.c_str(), old.st_mode & 07777);
+}
+
+namespace {
+
+std::string directoryOf(const std::string& path)
+{
+    const auto slash = path.find_last_of('/');
+    if (slash == std::string::npos)
+        return ".";
+    return slash == 0 ? "/" : path.substr(0, slash);
+}
+
+} // namespace
+
+void syncDirectoryOf(const std::string& path)
+{
+    const int descriptor = ::open(directoryOf(path).c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    if (descriptor >= 0) {
+        ::fsync(descriptor);
+        ::close(descriptor);
+    }
+}
+
+} // namespace osfile
