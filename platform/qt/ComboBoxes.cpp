@@ -517,7 +517,7 @@ LRESULT CALLBACK comboBoxProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lPa
     return focusChange(*window, message, wParam, lParam, CBN_SETFOCUS, CBN_KILLFOCUS, true);
   default:
     if ((message >= WM_MOUSEFIRST && message <= WM_MOUSELAST) || message == WM_KEYDOWN || message == WM_KEYUP ||
-        message == WM_PAINT) {
+        message == WM_CHAR || message == WM_PAINT) {
       combo->announce();
     }
     return controlDefault(*window, message, wParam, lParam);

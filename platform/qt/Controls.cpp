@@ -25,7 +25,7 @@ const ControlClass controlClasses[] = {
 bool isInputOrPaint(UINT message)
 {
   return (message >= WM_MOUSEFIRST && message <= WM_MOUSELAST) || message == WM_KEYDOWN || message == WM_KEYUP ||
-         message == WM_PAINT || message == WM_SETFOCUS || message == WM_KILLFOCUS;
+         message == WM_CHAR || message == WM_PAINT || message == WM_SETFOCUS || message == WM_KILLFOCUS;
 }
 
 Qt::FocusPolicy focusPolicyFor(WindowKind kind, DWORD style)

@@ -139,6 +139,18 @@ LPARAM keyParam(const QKeyEvent& event, bool release)
   return static_cast<LPARAM>(value);
 }
 
+// The character a key press types, which arrives as WM_CHAR after its WM_KEYDOWN, as
+// TranslateMessage makes it; 0 when it types none here (control characters, and text
+// beyond ASCII, which stays with the key press).
+char typedCharacter(const QKeyEvent& event)
+{
+  const QString text = event.text();
+  if (text.size() != 1 || text[0].unicode() < 0x20 || text[0].unicode() > 0x7E) {
+    return 0;
+  }
+  return static_cast<char>(text[0].unicode());
+}
+
 // Controls that can have the focus take it when they handle a press themselves.
 void takeFocusOnPress(Window& window, UINT message)
 {
@@ -247,8 +259,19 @@ private:
       return true;
     }
     const UINT message = release ? WM_KEYUP : WM_KEYDOWN;
-    InFlightScope flight(window.handle, message, widget, event);
-    callProc(window, message, virtualKey, keyParam(*event, release));
+    const HWND hwnd = window.handle;
+    {
+      InFlightScope flight(hwnd, message, widget, event);
+      callProc(window, message, virtualKey, keyParam(*event, release));
+    }
+    // The character comes after the key, to the same window, if it is still there.
+    const char character = release ? 0 : typedCharacter(*event);
+    Window* still = character != 0 ? findWindow(hwnd) : nullptr;
+    if (still != nullptr && still->widget != nullptr) {
+      QKeyEvent typed(QEvent::KeyPress, 0, event->modifiers(), QString(QChar(character)));
+      InFlightScope flight(hwnd, WM_CHAR, still->widget, &typed);
+      callProc(*still, WM_CHAR, static_cast<unsigned char>(character), keyParam(*event, false));
+    }
     event->accept();
     return true;
   }
@@ -333,6 +356,13 @@ bool letQtHandle(Window& window, UINT message, WPARAM wParam, LPARAM lParam)
         }
       }
       takeFocusOnPress(window, message);
+      if (message == WM_KEYDOWN && typedCharacter(*static_cast<QKeyEvent*>(event)) != 0) {
+        // The key itself types nothing: its character follows as WM_CHAR.
+        const auto* press = static_cast<QKeyEvent*>(event);
+        QKeyEvent untyped(QEvent::KeyPress, press->key(), press->modifiers(), QString(), press->isAutoRepeat());
+        deliver(widget, &untyped);
+        return true;
+      }
       deliver(widget, event);
       return true;
     }
@@ -385,17 +415,21 @@ bool letQtHandle(Window& window, UINT message, WPARAM wParam, LPARAM lParam)
     return sendMouse(QEvent::MouseButtonDblClick, Qt::RightButton);
   case WM_KEYDOWN:
   case WM_KEYUP: {
+    // A key sent or posted by the program types nothing by itself; TranslateMessage
+    // makes the character of a posted one.
     const int key = qtKeyOf(static_cast<UINT>(wParam));
     if (key == 0) {
       return false;
     }
-    QString text;
-    if ((key >= Qt::Key_0 && key <= Qt::Key_9) || key == Qt::Key_Space) {
-      text = QChar(key);
-    } else if (key >= Qt::Key_A && key <= Qt::Key_Z) {
-      text = QChar(key).toLower();
+    QKeyEvent event(message == WM_KEYDOWN ? QEvent::KeyPress : QEvent::KeyRelease, key, Qt::NoModifier);
+    deliver(widget, &event);
+    return true;
+  }
+  case WM_CHAR: {
+    if (wParam < 0x20 || wParam > 0x7E) {
+      return false;
     }
-    QKeyEvent event(message == WM_KEYDOWN ? QEvent::KeyPress : QEvent::KeyRelease, key, Qt::NoModifier, text);
+    QKeyEvent event(QEvent::KeyPress, 0, Qt::NoModifier, QString(QChar(static_cast<char16_t>(wParam))));
     deliver(widget, &event);
     return true;
   }

@@ -1,6 +1,7 @@
 // Window procedures, sent and posted messages, the message loop, window slots.
 #include <QCoreApplication>
 #include <QElapsedTimer>
+#include <QGuiApplication>
 #include <QEvent>
 
 #include <deque>
@@ -267,10 +268,24 @@ BOOL WINAPI PeekMessageA(LPMSG msg, HWND hwnd, UINT filterMin, UINT filterMax, U
 
 BOOL WINAPI TranslateMessage(const MSG* msg)
 {
-  // Typing reaches the controls with the key messages themselves, so no WM_CHAR is
-  // made here; the result tells whether the message was a key message.
+  // The user's typing gets its WM_CHAR from the event bridge, which sends the key and
+  // then its character at once; a key posted by the program gets its character here.
+  // The result tells whether the message was a key message.
   if (msg == nullptr) {
     return FALSE;
+  }
+  if (msg->message == WM_KEYDOWN) {
+    const WPARAM key = msg->wParam;
+    const bool shift = (QGuiApplication::queryKeyboardModifiers() & Qt::ShiftModifier) != 0;
+    WPARAM character = 0;
+    if ((key >= '0' && key <= '9') || key == VK_SPACE) {
+      character = key;
+    } else if (key >= 'A' && key <= 'Z') {
+      character = shift ? key : key - 'A' + 'a';
+    }
+    if (character != 0) {
+      PostMessageA(msg->hwnd, WM_CHAR, character, msg->lParam);
+    }
   }
   return (msg->message == WM_KEYDOWN || msg->message == WM_SYSKEYDOWN) ? TRUE : FALSE;
 }

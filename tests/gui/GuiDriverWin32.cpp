@@ -188,7 +188,9 @@ void keyClick(HWND window, int virtualKey)
     default:
         break;
     }
+    // The key goes up after its character has come, as a finger lifts after typing.
     PostMessageA(window, WM_KEYDOWN, static_cast<WPARAM>(virtualKey), static_cast<LPARAM>(1 | flags));
+    processEvents();
     PostMessageA(window, WM_KEYUP, static_cast<WPARAM>(virtualKey),
                  static_cast<LPARAM>(1 | flags | (1u << 30) | (1u << 31)));
     processEvents();
