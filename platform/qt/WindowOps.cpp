@@ -336,28 +336,32 @@ BOOL WINAPI GetClientRect(HWND hwnd, LPRECT rect)
   return TRUE;
 }
 
-BOOL WINAPI ClientToScreen(HWND hwnd, LPPOINT point)
+namespace {
+
+// Moves a point between a window's client coordinates and the screen's.
+BOOL mapPoint(HWND hwnd, LPPOINT point, bool toScreen)
 {
   Window* window = findWindow(hwnd);
   if (window == nullptr || point == nullptr) {
     return FALSE;
   }
-  const QPoint global = window->widget->mapToGlobal(QPoint(point->x, point->y));
-  point->x = global.x();
-  point->y = global.y();
+  const QPoint from(point->x, point->y);
+  const QPoint to = toScreen ? window->widget->mapToGlobal(from) : window->widget->mapFromGlobal(from);
+  point->x = to.x();
+  point->y = to.y();
   return TRUE;
+}
+
+} // namespace
+
+BOOL WINAPI ClientToScreen(HWND hwnd, LPPOINT point)
+{
+  return mapPoint(hwnd, point, true);
 }
 
 BOOL WINAPI ScreenToClient(HWND hwnd, LPPOINT point)
 {
-  Window* window = findWindow(hwnd);
-  if (window == nullptr || point == nullptr) {
-    return FALSE;
-  }
-  const QPoint local = window->widget->mapFromGlobal(QPoint(point->x, point->y));
-  point->x = local.x();
-  point->y = local.y();
-  return TRUE;
+  return mapPoint(hwnd, point, false);
 }
 
 BOOL WINAPI EnableWindow(HWND hwnd, BOOL enable)

@@ -9,7 +9,6 @@
 #include <QTimer>
 #include <QWidget>
 
-#include "GuiDriver.h"
 #include "RecordingWindows.h"
 #include "platform/win32.h"
 
