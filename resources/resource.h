@@ -1,0 +1,91 @@
+// The names of the program's templates, menu commands and controls, for the code and
+// the resource script alike.
+#pragma once
+
+// Templates and the menu.
+#define IDD_EDITOR 101
+#define IDR_MAIN_MENU 102
+#define IDD_DRUM_MAP 103
+#define IDD_AUDITION 104
+#define IDD_WAVE_TUNE 105
+#define IDD_DRUM_SET_MAP 106
+
+// The File menu of the main window.
+#define ID_FILE_OPEN 40001
+#define ID_FILE_CLOSE 40002
+#define ID_FILE_SAVE 40003
+#define ID_FILE_EXPORT_WAVE 40004
+
+// The main window (101).
+#define IDC_TONE_LIST 1000
+#define IDC_WAVE_VIEW 1001
+#define IDC_AR 1002
+#define IDC_DR 1003
+#define IDC_NR 1004
+#define IDC_SR 1005
+#define IDC_RR 1006
+#define IDC_DL 1007
+#define IDC_NL 1008
+#define IDC_SL 1009
+#define IDC_FREQUENCY_SHIFT 1010
+#define IDC_AMPLITUDE 1011
+#define IDC_GAIN_RATE 1012
+#define IDC_DRUM_MODE 1013
+#define IDC_START_DELAY 1014
+#define IDC_AUDITION 1015
+#define IDC_CHANGE_AMPLITUDE 1016
+#define IDC_DELETE_SELECTION 1017
+#define IDC_WAVE_SCROLL 1018
+#define IDC_SAMPLE_COUNT 1019
+#define IDC_SELECTED_COUNT 1020
+#define IDC_DRUM_ALGORITHM 1021
+#define IDC_ENVELOPE_VIEW 1022
+#define IDC_UPDATE_ENVELOPE 1023
+#define IDC_LOOP_RETURN 1024
+#define IDC_RESIZE 1025
+#define IDC_WAVE_LIST 1026
+#define IDC_CYCLE_SIZE 1027
+#define IDC_NEW_SIZE 1028
+#define IDC_LOAD_WAVE 1029
+#define IDC_DELETE_UNUSED_WAVES 1030
+#define IDC_CLEAR_SELECTION 1031
+#define IDC_SELECT_ALL 1032
+#define IDC_TARGET_AMPLITUDE 1033
+#define IDC_DELETE_BEFORE 1034
+#define IDC_DELETE_AFTER 1035
+#define IDC_SMOOTH 1036
+#define IDC_ZOOM 1037
+#define IDC_GROUP_NUMBER 1038
+#define IDC_STRETCH 1039
+#define IDC_DELETE_UNUSED_DRUM_TONES 1040
+#define IDC_DRUM_SET_MAP 1042
+#define IDC_FINE_TUNE 1052
+#define IDC_PENCIL_MODE 1054
+
+// The drum map (103) and drum-set map (106) dialogs: a grid of 128 cells, cell n is
+// IDC_GRID_CELL + n.
+#define IDC_GRID_CELL 9000
+#define IDC_DRUMMAP_AUDITION 1040
+#define IDC_DRUMMAP_SET_MAP 1041
+#define IDC_DRUMMAP_DELETE_SET 1042
+#define IDC_DRUMMAP_ADD_DRUM_TONE 1043
+#define IDC_DRUMMAP_ADD_SET 1044
+#define IDC_DRUMMAP_SET_LIST 1055
+#define IDC_DRUMMAP_AUDITION_NOTE 9152
+#define IDC_SETMAP_CYCLE 1057
+
+// The audition dialog (104): key n of the octave (C = 0 ... B = 11) is IDC_KEY + n.
+#define IDC_AUDITION_TONE 1046
+#define IDC_AUDITION_OCTAVE 1044
+#define IDC_AUDITION_REFERENCE 1060
+#define IDC_AUDITION_MODULATION 1058
+#define IDC_AUDITION_VOLUME 1059
+#define IDC_KEY 9000
+
+// The waveform fine-tune dialog (105).
+#define IDC_TUNE_OUTLINE 1001
+#define IDC_TUNE_SCROLL 1018
+#define IDC_TUNE_SPECTRUM 1049
+#define IDC_TUNE_PEAK_1ST 1053
+#define IDC_TUNE_PEAK_2ND 1054
+#define IDC_TUNE_PEAK_3RD 1055
