@@ -1,5 +1,9 @@
 #include "app/Application.h"
+#include "platform/Win32TestHook.h"
+#include "resources/resource.h"
 #include "tests/gui/GuiDriver.h"
+#include "tests/support/AlsaConfiguration.h"
+#include "tests/support/TempDir.h"
 
 #include <gtest/gtest.h>
 
@@ -7,17 +11,12 @@
 
 namespace {
 
-constexpr int openCommand = 40001;
-constexpr int saveCommand = 40003;
-constexpr int exportCommand = 40004;
-constexpr int closeCommand = 40002;
-
 // Runs the program's whole life in this process, the user's part played by `user`
 // once the main window is up. Returns the exit code.
 int runProgram(Application& application, std::function<void()> user, bool& hung,
                LPSTR commandLine = nullptr)
 {
-    gui::Watchdog watchdog(5000, [&] {
+    gui::Watchdog watchdog(10000, [&] {
         if (application.mainWindow != nullptr && application.mainWindow->hwnd != nullptr)
             DestroyWindow(application.mainWindow->hwnd);
         PostQuitMessage(99);
@@ -32,6 +31,7 @@ int runProgram(Application& application, std::function<void()> user, bool& hung,
 
 TEST(Application, ShowsTheMainWindowWithItsMenuAndEndsByTheCloseCommand)
 {
+    win32test::DialogAnswers answers;
     Application application;
     HWND mainWindow = nullptr;
     char caption[64] = {};
@@ -45,9 +45,9 @@ TEST(Application, ShowsTheMainWindowWithItsMenuAndEndsByTheCloseCommand)
         mainWindow = application.mainWindow->hwnd;
         GetWindowTextA(mainWindow, caption, sizeof caption);
         visible = IsWindowVisible(mainWindow);
-        openText = gui::menuItemText(mainWindow, openCommand);
-        closeText = gui::menuItemText(mainWindow, closeCommand);
-        chosen = gui::chooseMenuItem(mainWindow, closeCommand);
+        openText = gui::menuItemText(mainWindow, ID_FILE_OPEN);
+        closeText = gui::menuItemText(mainWindow, ID_FILE_CLOSE);
+        chosen = gui::chooseMenuItem(mainWindow, ID_FILE_CLOSE);
     }, hung, commandLine);
 
     EXPECT_FALSE(hung);
@@ -64,35 +64,75 @@ TEST(Application, ShowsTheMainWindowWithItsMenuAndEndsByTheCloseCommand)
     EXPECT_EQ(application.mainWindow, nullptr);
 }
 
-TEST(Application, TheCloseBoxEndsTheProgramToo)
+TEST(Application, TheCloseBoxEndsTheProgramWithoutAskingEvenAfterChanges)
 {
+    win32test::DialogAnswers answers;
     Application application;
     HWND mainWindow = nullptr;
     bool hung = false;
+    std::size_t boxesBeforeClose = 0;
     const int exitCode = runProgram(application, [&] {
         mainWindow = application.mainWindow->hwnd;
+        // An edit that was never saved.
+        SetDlgItemInt(mainWindow, IDC_GROUP_NUMBER, 7, FALSE);
+        SendMessageA(mainWindow, WM_COMMAND, MAKEWPARAM(IDC_UPDATE_ENVELOPE, BN_CLICKED), 0);
+        boxesBeforeClose = answers.messageBoxes().size();
         gui::clickCloseBox(mainWindow);
     }, hung);
     EXPECT_FALSE(hung);
     EXPECT_EQ(exitCode, 0);
     ASSERT_NE(mainWindow, nullptr);
     EXPECT_FALSE(IsWindow(mainWindow));
+    EXPECT_EQ(answers.messageBoxes().size(), boxesBeforeClose);
 }
 
-TEST(Application, OtherMenuCommandsLeaveTheWindowOpen)
+TEST(Application, WithoutASoundCardOneMessageBoxComesBeforeTheWindowAndTheEditorWorks)
 {
+    TempDir dir;
+    AlsaConfiguration noCard(utf8Of(dir.path() / "alsa.conf"), alsaMissingCard);
+    win32test::DialogAnswers answers;
     Application application;
-    HWND mainWindow = nullptr;
-    bool openAfterCommands = false;
     bool hung = false;
+    bool soundDeviceOpen = true;
+    int selectedTone = -2;
     const int exitCode = runProgram(application, [&] {
-        mainWindow = application.mainWindow->hwnd;
-        for (int id : {openCommand, saveCommand, exportCommand})
-            SendMessageA(mainWindow, WM_COMMAND, MAKEWPARAM(id, 0), 0);
-        openAfterCommands = IsWindow(mainWindow) && IsWindowVisible(mainWindow);
-        SendMessageA(mainWindow, WM_COMMAND, MAKEWPARAM(closeCommand, 0), 0);
+        HWND mainWindow = application.mainWindow->hwnd;
+        soundDeviceOpen = application.mainWindow->device.isOpen();
+        // Picking a tone works without sound.
+        SendDlgItemMessageA(mainWindow, IDC_TONE_LIST, CB_SETCURSEL, 3, 0);
+        SendMessageA(mainWindow, WM_COMMAND, MAKEWPARAM(IDC_TONE_LIST, CBN_SELCHANGE),
+                     reinterpret_cast<LPARAM>(GetDlgItem(mainWindow, IDC_TONE_LIST)));
+        selectedTone = application.mainWindow->currentToneIndex();
+        gui::chooseMenuItem(mainWindow, ID_FILE_CLOSE);
     }, hung);
     EXPECT_FALSE(hung);
     EXPECT_EQ(exitCode, 0);
-    EXPECT_TRUE(openAfterCommands);
+    EXPECT_FALSE(soundDeviceOpen);
+    EXPECT_EQ(selectedTone, 3);
+    ASSERT_EQ(answers.messageBoxes().size(), 1u);
+    const win32test::MessageBoxRecord& box = answers.messageBoxes()[0];
+    EXPECT_EQ(box.text, "Cannot create sound device.");
+    EXPECT_EQ(box.caption, "Error");
+    EXPECT_EQ(box.type, static_cast<UINT>(MB_OK | MB_ICONWARNING));
+    // No owner: the main window does not exist yet.
+    EXPECT_EQ(box.owner, nullptr);
+}
+
+TEST(Application, WithASoundCardTheDeviceOpensWithoutAMessage)
+{
+    TempDir dir;
+    AlsaConfiguration fileCard(utf8Of(dir.path() / "alsa.conf"),
+                               alsaFileDevice(utf8Of(dir.path() / "captured.wav")));
+    win32test::DialogAnswers answers;
+    Application application;
+    bool hung = false;
+    bool soundDeviceOpen = false;
+    const int exitCode = runProgram(application, [&] {
+        soundDeviceOpen = application.mainWindow->device.isOpen();
+        gui::chooseMenuItem(application.mainWindow->hwnd, ID_FILE_CLOSE);
+    }, hung);
+    EXPECT_FALSE(hung);
+    EXPECT_EQ(exitCode, 0);
+    EXPECT_TRUE(soundDeviceOpen);
+    EXPECT_TRUE(answers.messageBoxes().empty());
 }

@@ -19,6 +19,7 @@
 #include "audio/SoundDevice.h"
 #include "audio/SoundSource.h"
 #include "platform/portaudio/PortAudioWaveOut.h"
+#include "tests/support/AlsaConfiguration.h"
 
 namespace {
 
@@ -35,43 +36,6 @@ struct RemovedAtEnd {
     std::string path;
     ~RemovedAtEnd() { std::remove(path.c_str()); }
 };
-
-// Points ALSA at a configuration of our own for the life of the object.
-class AlsaConfiguration {
-public:
-    explicit AlsaConfiguration(const std::string& text)
-    {
-        static int count = 0;
-        path_ = scratchPath("alsa_" + std::to_string(++count) + ".conf");
-        std::ofstream(path_) << text;
-        if (const char* old = std::getenv("ALSA_CONFIG_PATH"))
-            old_ = std::make_unique<std::string>(old);
-        setenv("ALSA_CONFIG_PATH", path_.c_str(), 1);
-    }
-    ~AlsaConfiguration()
-    {
-        if (old_)
-            setenv("ALSA_CONFIG_PATH", old_->c_str(), 1);
-        else
-            unsetenv("ALSA_CONFIG_PATH");
-        std::remove(path_.c_str());
-    }
-
-private:
-    std::string path_;
-    std::unique_ptr<std::string> old_;
-};
-
-// The default device becomes a WAV file, fed by a sink that plays faster than real time.
-std::string fileDevice(const std::string& capturePath)
-{
-    return "pcm.!default {\n"
-           "    type file\n"
-           "    slave { pcm { type null } }\n"
-           "    file \"" + capturePath + "\"\n"
-           "    format \"wav\"\n"
-           "}\n";
-}
 
 // The sample bytes of a WAV file the file plugin wrote (its size fields may be unfinished).
 std::vector<std::uint8_t> capturedSamples(const std::string& path)
@@ -158,7 +122,7 @@ bool waitFor(Condition condition, std::chrono::milliseconds timeout = 10s)
 TEST(PortAudioWaveOut, WithoutAnOutputDeviceOpenFailsQuietly)
 {
     // A default device whose card is not there, as on a machine without sound.
-    AlsaConfiguration noDevices("pcm.!default { type hw card 31 device 0 }\n");
+    AlsaConfiguration noDevices(scratchPath("alsa_missing.conf"), alsaMissingCard);
     PortAudioWaveOut waveOut;
     SoundDevice device(waveOut);
     testing::internal::CaptureStderr();
@@ -200,7 +164,7 @@ TEST(PortAudioWaveOut, PlaysTheOfflineRenderUnchangedThroughAPause)
 
     const std::string capture = scratchPath("capture_offline.wav");
     const RemovedAtEnd captureFile{capture};
-    AlsaConfiguration fileCard(fileDevice(capture));
+    AlsaConfiguration fileCard(scratchPath("alsa_file.conf"), alsaFileDevice(capture));
     std::atomic<int> doneCount{0};
     const auto countDone = [](void* context, WaveHeader&) { static_cast<std::atomic<int>*>(context)->fetch_add(1); };
     PortAudioWaveOut card;
@@ -253,7 +217,7 @@ TEST(PortAudioWaveOut, TheSoundDevicePlaysLiveThroughTheCard)
 {
     const std::string capture = scratchPath("capture_live.wav");
     const RemovedAtEnd captureFile{capture};
-    AlsaConfiguration fileCard(fileDevice(capture));
+    AlsaConfiguration fileCard(scratchPath("alsa_file.conf"), alsaFileDevice(capture));
     PortAudioWaveOut card;
     SoundDevice device(card);
     ASSERT_TRUE(device.open(16, 44100, 2));
