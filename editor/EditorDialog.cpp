@@ -34,7 +34,7 @@ EditorDialog::EditorDialog(std::unique_ptr<WaveOut> waveOut)
     referenceSynth.connect(device, 0);
     referenceSynth.setTone(makeReferenceTone());
     referenceSynth.setVolume(referenceVolume);
-    waveView.setSampleLock(&device.renderLock());
+    waveView.setSoundDevice(&device);
 }
 
 EditorDialog::~EditorDialog()

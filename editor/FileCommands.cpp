@@ -11,7 +11,8 @@
 namespace {
 
 constexpr DWORD openFlags = OFN_HIDEREADONLY | OFN_PATHMUSTEXIST | OFN_FILEMUSTEXIST | OFN_LONGNAMES;
-constexpr DWORD saveFlags = openFlags | OFN_OVERWRITEPROMPT;
+// A file that must exist already would make saving a new bank impossible.
+constexpr DWORD saveFlags = OFN_HIDEREADONLY | OFN_PATHMUSTEXIST | OFN_LONGNAMES | OFN_OVERWRITEPROMPT;
 
 // A file name chosen in a common dialog whose one filter is `pattern`, shown as itself.
 class FileChoice {

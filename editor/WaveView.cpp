@@ -1,6 +1,7 @@
 #include "editor/WaveView.h"
 
 #include "resources/resource.h"
+#include "synth/PlayingWaveEdit.h"
 
 #include <algorithm>
 #include <cstdlib>
@@ -167,13 +168,10 @@ void WaveView::pencil(int x, int y)
                        (pencilMode == lowerOnly && std::abs(old) > std::abs(drawn)) ||
                        pencilMode == overwrite;
     if (write) {
-        // A note of this wave may be playing: the render thread reads it under this lock.
-        if (sampleLock != nullptr) {
-            std::lock_guard<std::mutex> hold(*sampleLock);
+        if (device != nullptr)
+            writePlayingSample(*device, *block, static_cast<std::size_t>(pos), static_cast<std::int8_t>(drawn));
+        else
             samples[pos] = static_cast<std::int8_t>(drawn);
-        } else {
-            samples[pos] = static_cast<std::int8_t>(drawn);
-        }
     }
     repaint();
 }

@@ -4,7 +4,8 @@
 #include "framework/Control.h"
 
 #include <cstdint>
-#include <mutex>
+
+class SoundDevice;
 
 // Shows a waveform as one bar per sample, lets the user select a range with the right
 // button and redraw samples with the left one (the pencil).
@@ -34,8 +35,8 @@ public:
     void setZoom(std::int32_t z);
     void getSelection(std::int32_t& start, std::int32_t& end) const;
     void setPencilMode(std::int32_t mode);
-    // The lock under which the render thread reads waveforms; the pencil writes under it.
-    void setSampleLock(std::mutex* lock) { sampleLock = lock; }
+    // The device whose voices may be playing the waveform the pencil draws on.
+    void setSoundDevice(SoundDevice* playingDevice) { device = playingDevice; }
 
     LRESULT windowProc(UINT message, WPARAM wParam, LPARAM lParam) override;
 
@@ -61,5 +62,5 @@ private:
     std::int32_t anchor = 0;
     std::int32_t zoom = 1;
     std::int32_t pencilMode = raiseOnly;
-    std::mutex* sampleLock = nullptr;
+    SoundDevice* device = nullptr;
 };

@@ -342,6 +342,10 @@ LRESULT select(ListComboBox& combo, int index)
   }
   combo.announce();
   combo.setCurrentIndex(index);
+  // An open list highlights the new selection, so the next key moves on from it.
+  if (combo.dropped) {
+    combo.view()->setCurrentIndex(combo.model()->index(index, 0));
+  }
   combo.rememberSelection();
   return index;
 }

@@ -1,6 +1,7 @@
 #include "VoiceTestSupport.h"
 
 #include "synth/NoteTable.h"
+#include "synth/PlayingWaveEdit.h"
 
 #include <algorithm>
 #include <atomic>
@@ -48,6 +49,37 @@ TEST(VoiceThreads, ChangingAVoiceWhileTheRenderThreadPlaysItIsSafe)
     const auto after = out.refill16(2);
     EXPECT_TRUE(std::all_of(after.begin(), after.end(), [](std::int16_t v) { return v == 0; }))
         << "a silenced voice adds nothing from the next block on";
+}
+
+// The editor's pencil draws into the wave a note is playing while the render thread
+// reads it; the sound follows the drawing from the next block on.
+TEST(VoiceThreads, DrawingIntoTheWaveOfAPlayingNoteIsSafeAndHeard)
+{
+    OfflineDevice out(16, 44100, 2);
+    out.output.keepBytes(false);
+    Synth synth;
+    ASSERT_TRUE(synth.connect(out.device, 0));
+    const WaveRef wave = scrambledWave(512);
+    synth.setTone(fullLevelTone(wave));
+    ASSERT_TRUE(synth.noteOn(noteFrequency(60)));
+
+    std::atomic<bool> done{false};
+    std::thread listener([&] {
+        while (!done.load())
+            out.output.playNextAndWait(out.device);
+    });
+    // Silence the wave sample by sample, over and over, while it plays.
+    for (int pass = 0; pass < 20; ++pass)
+        for (std::size_t i = 0; i < wave->samples.size(); ++i)
+            writePlayingSample(out.device, *wave, i, static_cast<std::int8_t>(pass == 19 ? 0 : -pass));
+    done.store(true);
+    listener.join();
+
+    out.output.keepBytes(true);
+    const auto after = out.refill16(2);
+    EXPECT_TRUE(std::all_of(after.begin(), after.end(), [](std::int16_t v) { return v == 0; }))
+        << "a note whose wave was drawn flat plays silence";
+    EXPECT_TRUE(synth.state().active) << "the note itself goes on";
 }
 
 } // namespace
