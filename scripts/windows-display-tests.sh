@@ -1,7 +1,7 @@
 #!/usr/bin/env bash
 # The Windows build's tests that need a display, run under Wine on the X display it is
 # given (an Xvfb from scripts/test-windows.sh): the framework's window tests on real
-# Win32, then zbkedit.exe as the user sees it: its main window is found by its caption
+# Win32 and the editor's tests, then zbkedit.exe as the user sees it: its main window is found by its caption
 # and the File menu's close ends it with exit status 0. Usage: SCRIPT BUILD_DIRECTORY
 set -euo pipefail
 dir=$1
@@ -17,6 +17,9 @@ wine_departs+=":ComboBoxTest.AnIndexOutsideTheListClearsTheSelection"
 echo "-- tests/gui/tests_gui.exe (on a display)"
 timeout 600 "$wine" "$dir/tests/gui/tests_gui.exe" --gtest_brief=1 \
   --gtest_filter="-$wine_departs" || failed=1
+
+echo "-- tests/editor/tests_editor.exe (on a display)"
+timeout 600 "$wine" "$dir/tests/editor/tests_editor.exe" --gtest_brief=1 || failed=1
 
 caption='ZBK-EDIT v0.18'
 "$wine" "$dir/app/zbkedit.exe" &

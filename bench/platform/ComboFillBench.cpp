@@ -9,21 +9,10 @@
 
 #include <cstdlib>
 
+#include "bench/support/QtBenchApplication.h"
 #include "platform/win32.h"
 
 namespace {
-
-QApplication& application()
-{
-  static int argc = 1;
-  static char name[] = "ComboFillBench";
-  static char* argv[] = {name, nullptr};
-  if (std::getenv("QT_QPA_PLATFORM") == nullptr) {
-    setenv("QT_QPA_PLATFORM", "offscreen", 0);
-  }
-  static QApplication app(argc, argv);
-  return app;
-}
 
 INT_PTR CALLBACK quietDialog(HWND, UINT, WPARAM, LPARAM)
 {
@@ -39,7 +28,7 @@ double peakResidentMegabytes()
 
 void fillDrumMapGrid(benchmark::State& state)
 {
-  application();
+  benchApplication();
   const int entries = static_cast<int>(state.range(0));
   const HWND dialog =
     CreateDialogParamA(GetModuleHandleA(nullptr), MAKEINTRESOURCEA(103), nullptr, quietDialog, 0);

@@ -1,0 +1,107 @@
+// The editor's main window at its heaviest: showing a drum tone of a bank with 16384
+// drum tones (the tone list refilled), repainting the waveform view at magnification 1
+// over a long wave, and painting the envelope view when no column ends early (831
+// columns of 256 ticks each).
+// Goals: showTone under 20 ms, each repaint under 5 ms.
+#include <benchmark/benchmark.h>
+
+#include "audio/OfflineWaveOut.h"
+#include "bench/support/QtBenchApplication.h"
+#include "editor/EditorDialog.h"
+#include "resources/resource.h"
+
+#include <memory>
+
+namespace {
+
+// The main window on the screen, with the sound going nowhere.
+std::unique_ptr<EditorDialog> openEditor()
+{
+    benchApplication();
+    auto editor = std::make_unique<EditorDialog>(std::make_unique<OfflineWaveOut>());
+    editor->open(nullptr, IDD_EDITOR);
+    QApplication::processEvents();
+    return editor;
+}
+
+void closeEditor(std::unique_ptr<EditorDialog>& editor)
+{
+    DestroyWindow(editor->hwnd);
+    MSG quit;
+    while (PeekMessageA(&quit, nullptr, WM_QUIT, WM_QUIT, PM_REMOVE)) {
+    }
+    QApplication::processEvents();
+    editor.reset();
+}
+
+void selectTone(EditorDialog& editor, int index)
+{
+    SendDlgItemMessageA(editor.hwnd, IDC_TONE_LIST, CB_SETCURSEL, static_cast<WPARAM>(index), 0);
+    editor.showTone();
+}
+
+void showToneOfAFullDrumBank(benchmark::State& state)
+{
+    auto editor = openEditor();
+    editor->bank.appendWave(std::make_shared<WaveBlock>(1000));
+    while (editor->bank.addDrumTone()) {
+    }
+    CheckDlgButton(editor->hwnd, IDC_DRUM_MODE, BST_CHECKED);
+    selectTone(*editor, 16000);
+    for (auto _ : state)
+        editor->showTone();
+    state.counters["drumTones"] = editor->bank.drumToneCount();
+    closeEditor(editor);
+}
+BENCHMARK(showToneOfAFullDrumBank)->Unit(benchmark::kMillisecond);
+
+// Marks a view for painting and lets it paint at once.
+void repaint(HWND view)
+{
+    InvalidateRect(view, nullptr, FALSE);
+    UpdateWindow(view);
+}
+
+void repaintWaveViewOverALongWave(benchmark::State& state)
+{
+    auto editor = openEditor();
+    constexpr std::int32_t length = 1 << 20;
+    auto block = std::make_shared<WaveBlock>(length);
+    for (std::int32_t i = 0; i < length; ++i)
+        block->samples[static_cast<std::size_t>(i)] = static_cast<std::int8_t>(i * 7);
+    editor->bank.appendWave(block);
+    ToneRecord tone;
+    tone.wave = block;
+    tone.sampleCount = length;
+    tone.cycleSize = length;
+    editor->bank.setInstrumentTone(0, tone);
+    selectTone(*editor, 0);
+    editor->waveView.setScrollPos(length / 2);
+    HWND view = GetDlgItem(editor->hwnd, IDC_WAVE_VIEW);
+    RECT client{};
+    GetClientRect(view, &client);
+    for (auto _ : state)
+        repaint(view);
+    state.counters["columns"] = client.right;
+    closeEditor(editor);
+}
+BENCHMARK(repaintWaveViewOverALongWave)->Unit(benchmark::kMillisecond);
+
+void repaintEnvelopeThatNeverEnds(benchmark::State& state)
+{
+    auto editor = openEditor();
+    ToneRecord tone;
+    tone.AR = 1;          // one level a tick, ...
+    tone.DL = 0x7F0000;   // ... so the attack outlasts every column
+    editor->envelopeView.setTone(tone);
+    HWND view = GetDlgItem(editor->hwnd, IDC_ENVELOPE_VIEW);
+    RECT client{};
+    GetClientRect(view, &client);
+    for (auto _ : state)
+        repaint(view);
+    state.counters["columns"] = client.right;
+    closeEditor(editor);
+}
+BENCHMARK(repaintEnvelopeThatNeverEnds)->Unit(benchmark::kMillisecond);
+
+} // namespace
