@@ -11,22 +11,6 @@ ToneBank::ToneBank()
     waves_.reserve(64);
 }
 
-template <typename Visit> void ToneBank::forEachToneInUse(Visit visit)
-{
-    for (ToneRecord& tone : instrumentTones_)
-        visit(tone);
-    for (std::uint32_t i = 0; i < drumToneCount_; ++i)
-        visit(drumTones_[i]);
-}
-
-template <typename Visit> void ToneBank::forEachToneInUse(Visit visit) const
-{
-    for (const ToneRecord& tone : instrumentTones_)
-        visit(tone);
-    for (std::uint32_t i = 0; i < drumToneCount_; ++i)
-        visit(drumTones_[i]);
-}
-
 std::uint32_t ToneBank::waveSize(std::uint32_t i) const
 {
     return i < waveCount() ? static_cast<std::uint32_t>(waves_[i]->samples.size()) : 0;

@@ -112,6 +112,13 @@ public:
     // Resamples wave i to `length` samples by repeating or dropping samples (no
     // interpolation); refusals as for resizeWaveData.
     bool stretchWaveData(std::uint32_t i, std::uint32_t length);
+    // Stretches wave i as stretchWaveData does, and carries every tone of the wave over
+    // to the new length: its cycleSize (kept within the new length) and loopReturn are
+    // rescaled by stretchedPosition. Refusals as for resizeWaveData.
+    bool stretchWaveAndTones(std::uint32_t i, std::uint32_t length);
+    // A new block of `length` samples holding `samples` stretched as stretchWaveData
+    // stretches a wave. Throws std::bad_alloc.
+    static WaveRef stretchedWave(const std::vector<std::int8_t>& samples, std::uint32_t length);
     // A sample position (a cycle size, a loop return) carried over to a wave stretched
     // from `oldLength` to `newLength`: floor(position x newLength / oldLength),
     // saturated at the largest 32-bit value.
@@ -135,3 +142,20 @@ private:
     // which is the "empty" state of the fixed-size table.
     std::vector<WaveRef> waves_;
 };
+
+// Every tone a bank file stores: the instrument tones and the drum tones in use.
+template <typename Visit> inline void ToneBank::forEachToneInUse(Visit visit)
+{
+    for (ToneRecord& tone : instrumentTones_)
+        visit(tone);
+    for (std::uint32_t i = 0; i < drumToneCount_; ++i)
+        visit(drumTones_[i]);
+}
+
+template <typename Visit> inline void ToneBank::forEachToneInUse(Visit visit) const
+{
+    for (const ToneRecord& tone : instrumentTones_)
+        visit(tone);
+    for (std::uint32_t i = 0; i < drumToneCount_; ++i)
+        visit(drumTones_[i]);
+}

@@ -132,18 +132,53 @@ bool ToneBank::resizeWaveData(std::uint32_t i, std::uint32_t length)
     });
 }
 
-bool ToneBank::stretchWaveData(std::uint32_t i, std::uint32_t length)
+WaveRef ToneBank::stretchedWave(const std::vector<std::int8_t>& samples, std::uint32_t length)
 {
     // New sample j copies old sample floor((old - 1) x j / length): there is no
     // interpolation, and the last old sample is never copied. The product needs 64
     // bits for long waves. An empty wave stretches to silence.
+    auto block = std::make_shared<WaveBlock>(length);
+    if (!samples.empty()) {
+        const std::uint64_t span = samples.size() - 1;
+        for (std::size_t j = 0; j < length; ++j)
+            block->samples[j] = samples[static_cast<std::size_t>(span * j / length)];
+    }
+    return block;
+}
+
+bool ToneBank::stretchWaveData(std::uint32_t i, std::uint32_t length)
+{
     return changeLength(*this, i, length, [](const Samples& from, Samples& to) {
-        if (from.empty())
-            return;
-        const std::uint64_t span = from.size() - 1;
-        for (std::size_t j = 0; j < to.size(); ++j)
-            to[j] = from[static_cast<std::size_t>(span * j / to.size())];
+        to = std::move(stretchedWave(from, static_cast<std::uint32_t>(to.size()))->samples);
     });
+}
+
+bool ToneBank::stretchWaveAndTones(std::uint32_t i, std::uint32_t length)
+{
+    if (i >= waveCount() || length < shortestWave)
+        return false;
+    const std::uint32_t oldLength = waveSize(i);
+    if (length == oldLength)
+        return true;
+    WaveRef block;
+    try {
+        block = stretchedWave(waves_[i]->samples, length);
+    } catch (const std::bad_alloc&) {
+        return false;
+    }
+    const WaveRef old = waves_[i];
+    waves_[i] = block;
+    forEachToneInUse([&](ToneRecord& tone) {
+        if (tone.wave != old)
+            return;
+        tone.wave = block;
+        tone.sampleCount = static_cast<std::int32_t>(length);
+        const std::uint32_t cycle = stretchedPosition(static_cast<std::uint32_t>(tone.cycleSize), oldLength, length);
+        tone.cycleSize = static_cast<std::int32_t>(std::min(cycle, length));
+        tone.loopReturn = static_cast<std::int32_t>(
+            stretchedPosition(static_cast<std::uint32_t>(tone.loopReturn), oldLength, length));
+    });
+    return true;
 }
 
 std::uint32_t ToneBank::stretchedPosition(std::uint32_t position, std::uint32_t oldLength,

@@ -47,56 +47,6 @@ std::string describeRange(Range range, std::uint32_t size)
     return "samples " + std::to_string(first) + " to " + std::to_string(end - 1);
 }
 
-// Carries every tone's cycle size and loop return over to the stretched length, as the
-// editor does for the tone it shows. The values are taken before the stretch, which
-// clamps cycle sizes to a shorter wave.
-void stretchWaveAndTones(ToneBank& bank, std::uint32_t wave, std::uint32_t length)
-{
-    struct Positions {
-        std::int32_t cycleSize;
-        std::int32_t loopReturn;
-    };
-    const std::uint32_t oldLength = bank.waveSize(wave);
-    if (length == oldLength)
-        return;
-    std::vector<Positions> instruments(ToneBank::instrumentToneCount);
-    std::vector<Positions> drums(bank.drumToneCount());
-    for (std::uint32_t p = 0; p < instruments.size(); ++p) {
-        const ToneRecord tone = bank.getInstrumentTone(p);
-        instruments[p] = {tone.cycleSize, tone.loopReturn};
-    }
-    for (std::uint32_t d = 0; d < drums.size(); ++d) {
-        const ToneRecord tone = bank.getDrumTone(d);
-        drums[d] = {tone.cycleSize, tone.loopReturn};
-    }
-
-    if (!bank.stretchWaveData(wave, length))
-        throw CommandError("out of memory");
-
-    // The tones on the new block are exactly those that played the old one.
-    const WaveRef stretched = bank.waveData(wave);
-    auto carryOver = [&](ToneRecord& tone, const Positions& before) {
-        if (tone.wave != stretched)
-            return false;
-        const std::uint32_t cycle =
-            ToneBank::stretchedPosition(static_cast<std::uint32_t>(before.cycleSize), oldLength, length);
-        tone.cycleSize = static_cast<std::int32_t>(std::min(cycle, length));
-        tone.loopReturn = static_cast<std::int32_t>(
-            ToneBank::stretchedPosition(static_cast<std::uint32_t>(before.loopReturn), oldLength, length));
-        return true;
-    };
-    for (std::uint32_t p = 0; p < instruments.size(); ++p) {
-        ToneRecord tone = bank.getInstrumentTone(p);
-        if (carryOver(tone, instruments[p]))
-            bank.setInstrumentTone(p, tone);
-    }
-    for (std::uint32_t d = 0; d < drums.size(); ++d) {
-        ToneRecord tone = bank.getDrumTone(d);
-        if (carryOver(tone, drums[d]))
-            bank.setDrumTone(d, tone);
-    }
-}
-
 int runEdit(Arguments& args, CommandContext& context)
 {
     const std::optional<std::string> output = args.takeOption("-o");
@@ -146,12 +96,8 @@ int runEdit(Arguments& args, CommandContext& context)
         const auto length = static_cast<std::uint32_t>(parseInteger(resize ? *resize : *stretch, 0, largestPosition, option + " N"));
         if (length < 4)
             throw CommandError(option + " " + std::to_string(length) + ": a wave needs at least 4 samples");
-        if (resize) {
-            if (!bank.resizeWaveData(wave, length))
-                throw CommandError("out of memory");
-        } else {
-            stretchWaveAndTones(bank, wave, length);
-        }
+        if (!(resize ? bank.resizeWaveData(wave, length) : bank.stretchWaveAndTones(wave, length)))
+            throw CommandError("out of memory");
         context.out << name << (resize ? "resized " : "stretched ") << size << " -> " << length << " samples\n";
     }
 

@@ -197,4 +197,42 @@ TEST(WaveEditing, StretchedPositionsScaleWithTheLength)
     EXPECT_EQ(ToneBank::stretchedPosition(0xFFFFFFFFu, 10, 20), 0xFFFFFFFFu) << "saturates";
 }
 
+// Every tone of the stretched wave is carried over, from the values it had before:
+// shrinking scales a cycle size first and keeps it within the wave after, and a loop
+// return beyond 32 bits saturates.
+TEST(WaveEditing, StretchWithTonesRescalesEveryToneOfTheWave)
+{
+    auto bank = bankWithWave(counting(100), 100, 80);
+    ToneRecord drum = bank->getInstrumentTone(0);
+    drum.cycleSize = 10;
+    drum.loopReturn = -1; // 0xFFFFFFFF
+    ASSERT_TRUE(bank->addDrumTone());
+    bank->setDrumTone(0, drum);
+    const ToneRecord bystander = bank->getInstrumentTone(1);
+
+    ASSERT_TRUE(bank->stretchWaveAndTones(0, 30));
+    EXPECT_EQ(wave0(*bank), ToneBank::stretchedWave(counting(100), 30)->samples);
+    EXPECT_EQ(wave0(*bank)[29], 95) << "floor(99 x 29 / 30)";
+    const ToneRecord program = bank->getInstrumentTone(0);
+    EXPECT_EQ(program.wave, bank->waveData(0));
+    EXPECT_EQ(program.sampleCount, 30);
+    EXPECT_EQ(program.cycleSize, 30);
+    EXPECT_EQ(program.loopReturn, 24);
+    EXPECT_EQ(bank->getDrumTone(0).wave, bank->waveData(0));
+    EXPECT_EQ(bank->getDrumTone(0).cycleSize, 3);
+    EXPECT_EQ(bank->getDrumTone(0).loopReturn, 1288490188) << "floor(0xFFFFFFFF x 30 / 100)";
+    EXPECT_EQ(bank->getInstrumentTone(1), bystander);
+
+    ASSERT_TRUE(bank->stretchWaveAndTones(0, 120));
+    EXPECT_EQ(bank->getInstrumentTone(0).cycleSize, 120);
+    EXPECT_EQ(bank->getInstrumentTone(0).loopReturn, 96);
+    EXPECT_EQ(bank->getDrumTone(0).loopReturn, -1) << "1288490188 x 4 saturates at 0xFFFFFFFF";
+
+    const WaveRef before = bank->waveData(0);
+    EXPECT_FALSE(bank->stretchWaveAndTones(0, 3));
+    EXPECT_FALSE(bank->stretchWaveAndTones(2, 10));
+    EXPECT_TRUE(bank->stretchWaveAndTones(0, 120));
+    EXPECT_EQ(bank->waveData(0), before);
+}
+
 } // namespace
