@@ -116,6 +116,9 @@ public:
     // to the new length: its cycleSize (kept within the new length) and loopReturn are
     // rescaled by stretchedPosition. Refusals as for resizeWaveData.
     bool stretchWaveAndTones(std::uint32_t i, std::uint32_t length);
+    // A new block of the first `length` samples of `samples`, padded with silence.
+    // Throws std::bad_alloc.
+    static WaveRef resizedWave(const std::vector<std::int8_t>& samples, std::uint32_t length);
     // A new block of `length` samples holding `samples` stretched as stretchWaveData
     // stretches a wave. Throws std::bad_alloc.
     static WaveRef stretchedWave(const std::vector<std::int8_t>& samples, std::uint32_t length);

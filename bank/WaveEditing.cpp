@@ -123,12 +123,19 @@ void ToneBank::smoothRange(std::uint32_t i, std::uint32_t a, std::uint32_t b)
     }
 }
 
-bool ToneBank::resizeWaveData(std::uint32_t i, std::uint32_t length)
+WaveRef ToneBank::resizedWave(const std::vector<std::int8_t>& samples, std::uint32_t length)
 {
     // A longer wave ends in silence.
+    auto block = std::make_shared<WaveBlock>(length);
+    const std::size_t kept = std::min<std::size_t>(samples.size(), length);
+    std::copy(samples.begin(), samples.begin() + static_cast<std::ptrdiff_t>(kept), block->samples.begin());
+    return block;
+}
+
+bool ToneBank::resizeWaveData(std::uint32_t i, std::uint32_t length)
+{
     return changeLength(*this, i, length, [](const Samples& from, Samples& to) {
-        const std::size_t kept = std::min(from.size(), to.size());
-        std::copy(from.begin(), from.begin() + static_cast<std::ptrdiff_t>(kept), to.begin());
+        to = std::move(resizedWave(from, static_cast<std::uint32_t>(to.size()))->samples);
     });
 }
 

@@ -137,6 +137,17 @@ int EditorDialog::onCommand(int code, int id, HWND)
         waveView.setPencilMode(static_cast<std::int32_t>(SendDlgItemMessageA(hwnd, IDC_PENCIL_MODE, CB_GETCURSEL, 0, 0)));
         break;
     case IDC_LOAD_WAVE: onLoadWave(); break;
+    case IDC_CHANGE_AMPLITUDE: onChangeAmplitude(); break;
+    case IDC_SMOOTH: onSmooth(); break;
+    case IDC_DELETE_SELECTION: onDeleteSelection(); break;
+    case IDC_DELETE_BEFORE: onDeleteBeforeSelection(); break;
+    case IDC_DELETE_AFTER: onDeleteAfterSelection(); break;
+    case IDC_CLEAR_SELECTION: waveView.clearSelection(); break;
+    case IDC_SELECT_ALL: waveView.selectAll(); break;
+    case IDC_RESIZE: resizeWave(); break;
+    case IDC_STRETCH: stretchWave(); break;
+    case IDC_DELETE_UNUSED_WAVES: onRemoveUnusedWaves(); break;
+    case IDC_DELETE_UNUSED_DRUM_TONES: onRemoveUnusedDrumTones(); break;
     default: break;
     }
     return 1;

@@ -48,6 +48,20 @@ public:
     void onExportWave();
     void onLoadWave();
 
+    // --- the waveform commands (WaveCommands.cpp) -----------------------------------
+    void onChangeAmplitude();
+    void onSmooth();
+    // Deletes samples a to b - 1 of the current wave, then shows the tone with the
+    // wave's new size.
+    void deleteFromCurrentWave(const char* question, std::uint32_t a, std::uint32_t b);
+    void onDeleteSelection();
+    void onDeleteBeforeSelection();
+    void onDeleteAfterSelection();
+    void onRemoveUnusedWaves();
+    void onRemoveUnusedDrumTones();
+    void resizeWave();
+    void stretchWave();
+
     // --- the sub-dialog commands (SubDialogCommands.cpp) ----------------------------
     void runAudition();
     void runDrumMapEditor();
@@ -71,4 +85,7 @@ private:
     void onWaveScroll(WPARAM request);
     // Sets the cycle-size and sample-count fields to the size of the selected wave.
     void showWaveSizeInFields();
+    // Gives the current wave the length typed beside the buttons, resampled (stretch)
+    // or cut and padded at its end (resize), after the checks and questions.
+    void changeWaveLength(bool stretch);
 };

@@ -3,6 +3,8 @@
 #include "synth/NoteTable.h"
 #include "synth/PlayingWaveEdit.h"
 
+#include "bank/ToneBank.h"
+
 #include <algorithm>
 #include <atomic>
 #include <chrono>
@@ -80,6 +82,47 @@ TEST(VoiceThreads, DrawingIntoTheWaveOfAPlayingNoteIsSafeAndHeard)
     EXPECT_TRUE(std::all_of(after.begin(), after.end(), [](std::int16_t v) { return v == 0; }))
         << "a note whose wave was drawn flat plays silence";
     EXPECT_TRUE(synth.state().active) << "the note itself goes on";
+}
+
+// The editor's wave commands while the render thread plays a wave of the bank: the
+// voice is silenced, then the bank exchanges or frees the wave, and the next note plays
+// the new one.
+TEST(VoiceThreads, SilencingBeforeTheBankExchangesAPlayingWaveIsSafe)
+{
+    OfflineDevice out(16, 44100, 2);
+    out.output.keepBytes(false);
+    Synth synth;
+    ASSERT_TRUE(synth.connect(out.device, 0));
+    ToneBank bank;
+    bank.appendWave(scrambledWave(4096));
+    bank.appendWave(scrambledWave(100));
+
+    std::atomic<bool> done{false};
+    std::thread listener([&] {
+        while (!done.load())
+            out.output.playNextAndWait(out.device);
+    });
+    auto playWave0 = [&] {
+        ToneRecord tone = fullLevelTone(bank.waveData(0));
+        tone.sampleCount = static_cast<std::int32_t>(bank.waveSize(0));
+        tone.cycleSize = tone.sampleCount;
+        synth.setTone(tone);
+        return synth.noteOn(noteFrequency(60));
+    };
+    for (std::uint32_t round = 0; round < 30; ++round) {
+        ASSERT_TRUE(playWave0());
+        std::this_thread::sleep_for(std::chrono::milliseconds(1));
+        synth.silence();
+        switch (round % 3) {
+        case 0: EXPECT_TRUE(bank.deleteWaveRange(0, 10, 20)); break;
+        case 1: bank.replaceWaveData(0, ToneBank::stretchedWave(bank.waveData(0)->samples, 4000 + round)); break;
+        default: bank.replaceWaveData(0, ToneBank::resizedWave(bank.waveData(0)->samples, 4000 - round)); break;
+        }
+    }
+    ASSERT_TRUE(playWave0());
+    done.store(true);
+    listener.join();
+    EXPECT_EQ(synth.tone().wave, bank.waveData(0)) << "the last note plays the wave the bank holds now";
 }
 
 } // namespace

@@ -1,0 +1,67 @@
+// Resize and stretch: the current wave gets the length typed beside the buttons, cut or
+// padded at its end, or resampled to it.
+#include "editor/EditorDialog.h"
+
+#include "editor/Prompts.h"
+#include "resources/resource.h"
+
+#include <new>
+
+namespace {
+
+// Shorter than this a wave cannot be played.
+constexpr std::uint32_t shortestLength = 4;
+
+} // namespace
+
+void EditorDialog::resizeWave()
+{
+    changeWaveLength(false);
+}
+
+void EditorDialog::stretchWave()
+{
+    changeWaveLength(true);
+}
+
+void EditorDialog::changeWaveLength(bool stretch)
+{
+    const int wave = currentWave();
+    if (wave < 0)
+        return;
+    const auto index = static_cast<std::uint32_t>(wave);
+    const std::uint32_t length = GetDlgItemInt(hwnd, IDC_NEW_SIZE, nullptr, FALSE);
+    if (length < shortestLength) {
+        showError(hwnd, text::sizeTooSmall);
+        return;
+    }
+    const std::uint32_t oldLength = bank.waveSize(index);
+    if (length < oldLength) {
+        if (!confirm(hwnd, stretch ? text::confirmStretchLoss : text::confirmResizeLoss))
+            return;
+    } else if (length == oldLength) {
+        MessageBoxA(hwnd, text::sameSize, text::confirmCaption, MB_OK | MB_ICONQUESTION);
+        return;
+    }
+
+    WaveRef block;
+    try {
+        const std::vector<std::int8_t>& samples = bank.waveData(index)->samples;
+        block = stretch ? ToneBank::stretchedWave(samples, length) : ToneBank::resizedWave(samples, length);
+    } catch (const std::bad_alloc&) {
+        MessageBoxA(hwnd, text::outOfMemoryRegret, text::errorCaption, MB_OK);
+        return;
+    }
+    if (stretch) {
+        // The current tone keeps its pitch and loop in the resampled wave.
+        for (int field : {IDC_CYCLE_SIZE, IDC_LOOP_RETURN}) {
+            const std::uint32_t position = GetDlgItemInt(hwnd, field, nullptr, FALSE);
+            SetDlgItemInt(hwnd, field, ToneBank::stretchedPosition(position, oldLength, length), FALSE);
+        }
+    }
+    silenceVoices();
+    bank.replaceWaveData(index, std::move(block));
+    SetDlgItemInt(hwnd, IDC_SAMPLE_COUNT, length, FALSE);
+    storeTone();
+    showTone();
+}
