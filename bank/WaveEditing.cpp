@@ -145,10 +145,25 @@ WaveRef ToneBank::stretchedWave(const std::vector<std::int8_t>& samples, std::ui
     // interpolation, and the last old sample is never copied. The product needs 64
     // bits for long waves. An empty wave stretches to silence.
     auto block = std::make_shared<WaveBlock>(length);
-    if (!samples.empty()) {
-        const std::uint64_t span = samples.size() - 1;
-        for (std::size_t j = 0; j < length; ++j)
-            block->samples[j] = samples[static_cast<std::size_t>(span * j / length)];
+    if (samples.empty() || length == 0)
+        return block;
+    // The quotient and remainder of span x j / length, carried from one j to the next
+    // instead of divided out for each sample.
+    const std::uint64_t span = samples.size() - 1;
+    const std::uint64_t wholeStep = span / length;
+    const std::uint64_t partStep = span % length;
+    const std::int8_t* from = samples.data();
+    std::int8_t* to = block->samples.data();
+    std::uint64_t index = 0;
+    std::uint64_t remainder = 0;
+    for (std::size_t j = 0; j < length; ++j) {
+        to[j] = from[index];
+        index += wholeStep;
+        remainder += partStep;
+        if (remainder >= length) {
+            remainder -= length;
+            ++index;
+        }
     }
     return block;
 }

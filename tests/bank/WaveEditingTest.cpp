@@ -189,6 +189,21 @@ TEST(WaveEditing, StretchIndexesLongWavesWithoutOverflow)
     EXPECT_EQ(wave0(*bank)[2], 1);
 }
 
+TEST(WaveEditing, EveryStretchedSampleComesFromItsScaledIndex)
+{
+    for (std::uint32_t oldLength : {1u, 2u, 7u, 256u, 1000u, 65537u})
+        for (std::uint32_t length : {4u, 5u, 255u, 999u, 1000u, 1001u, 3u * 65537u + 2u}) {
+            Samples samples(oldLength);
+            for (std::uint32_t i = 0; i < oldLength; ++i)
+                samples[i] = static_cast<std::int8_t>(i * 37 % 251);
+            const WaveRef stretched = ToneBank::stretchedWave(samples, length);
+            ASSERT_EQ(stretched->samples.size(), length);
+            for (std::uint64_t j = 0; j < length; ++j)
+                ASSERT_EQ(stretched->samples[j], samples[(oldLength - 1) * j / length])
+                    << oldLength << " to " << length << ", sample " << j;
+        }
+}
+
 TEST(WaveEditing, StretchedPositionsScaleWithTheLength)
 {
     EXPECT_EQ(ToneBank::stretchedPosition(100, 500, 1000), 200u);

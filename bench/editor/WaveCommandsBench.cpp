@@ -1,0 +1,108 @@
+// The main window's whole-bank commands on a full bank (16512 waves, 16384 drum tones,
+// every map entry naming a drum tone), each with its refresh, and the stretch of a
+// 16 MiB wave, all pressed as buttons with their questions answered Yes.
+// Goal: every command under 50 ms.
+#include <benchmark/benchmark.h>
+
+#include "audio/OfflineWaveOut.h"
+#include "bench/support/QtBenchApplication.h"
+#include "editor/EditorDialog.h"
+#include "platform/Win32TestHook.h"
+#include "resources/resource.h"
+
+#include <memory>
+
+namespace {
+
+std::unique_ptr<EditorDialog> openEditor()
+{
+    benchApplication();
+    auto editor = std::make_unique<EditorDialog>(std::make_unique<OfflineWaveOut>());
+    editor->open(nullptr, IDD_EDITOR);
+    QApplication::processEvents();
+    return editor;
+}
+
+void closeEditor(std::unique_ptr<EditorDialog>& editor)
+{
+    DestroyWindow(editor->hwnd);
+    MSG quit;
+    while (PeekMessageA(&quit, nullptr, WM_QUIT, WM_QUIT, PM_REMOVE)) {
+    }
+    editor.reset();
+}
+
+// A full bank: half the waves and half the drum tones unused, so each removal has work.
+void fillBank(ToneBank& bank)
+{
+    while (bank.waveCount() < ToneBank::waveCapacity)
+        bank.appendWave(std::make_shared<WaveBlock>(64));
+    while (bank.addDrumTone()) {
+    }
+    for (std::uint32_t d = 0; d < bank.drumToneCount(); ++d) {
+        ToneRecord tone = bank.getDrumTone(d);
+        tone.wave = bank.waveData(2 * d);
+        bank.setDrumTone(d, tone);
+    }
+    bank.setDrumSetCount(ToneBank::drumSetCapacity);
+    for (std::uint32_t s = 0; s < ToneBank::drumSetCapacity; ++s)
+        for (std::uint32_t n = 0; n < ToneBank::notesPerDrumMap; ++n)
+            bank.drumMaps()[s][n] = static_cast<std::int32_t>(2 * (s * 128 + n) % bank.drumToneCount());
+}
+
+void press(EditorDialog& editor, int id)
+{
+    SendMessageA(editor.hwnd, WM_COMMAND, MAKEWPARAM(id, BN_CLICKED),
+                 reinterpret_cast<LPARAM>(GetDlgItem(editor.hwnd, id)));
+}
+
+void removeUnused(benchmark::State& state, int command)
+{
+    auto editor = openEditor();
+    win32test::DialogAnswers answers;
+    for (auto _ : state) {
+        state.PauseTiming();
+        editor->bank = ToneBank();
+        fillBank(editor->bank);
+        editor->rebuildWaveList();
+        CheckDlgButton(editor->hwnd, IDC_DRUM_MODE, BST_CHECKED);
+        editor->showTone();
+        answers.messageBox(IDYES);
+        state.ResumeTiming();
+        press(*editor, command);
+    }
+    state.counters["waves"] = editor->bank.waveCount();
+    state.counters["drumTones"] = editor->bank.drumToneCount();
+    closeEditor(editor);
+}
+
+void removeUnusedWaves(benchmark::State& state) { removeUnused(state, IDC_DELETE_UNUSED_WAVES); }
+void removeUnusedDrumTones(benchmark::State& state) { removeUnused(state, IDC_DELETE_UNUSED_DRUM_TONES); }
+BENCHMARK(removeUnusedWaves)->Unit(benchmark::kMillisecond)->Iterations(5);
+BENCHMARK(removeUnusedDrumTones)->Unit(benchmark::kMillisecond)->Iterations(5);
+
+void stretchA16MiBWave(benchmark::State& state)
+{
+    auto editor = openEditor();
+    win32test::DialogAnswers answers;
+    constexpr std::uint32_t length = 16u << 20;
+    for (auto _ : state) {
+        state.PauseTiming();
+        editor->bank = ToneBank();
+        auto block = std::make_shared<WaveBlock>(length);
+        for (std::uint32_t i = 0; i < length; ++i)
+            block->samples[i] = static_cast<std::int8_t>(i);
+        editor->bank.appendWave(block);
+        editor->rebuildWaveList();
+        SendDlgItemMessageA(editor->hwnd, IDC_TONE_LIST, CB_SETCURSEL, 0, 0);
+        SendDlgItemMessageA(editor->hwnd, IDC_WAVE_LIST, CB_SETCURSEL, 0, 0);
+        SetDlgItemInt(editor->hwnd, IDC_NEW_SIZE, length + length / 3, FALSE);
+        state.ResumeTiming();
+        press(*editor, IDC_STRETCH);
+    }
+    state.counters["samples"] = editor->bank.waveSize(0);
+    closeEditor(editor);
+}
+BENCHMARK(stretchA16MiBWave)->Unit(benchmark::kMillisecond)->Iterations(5);
+
+} // namespace
