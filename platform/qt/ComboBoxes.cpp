@@ -1,8 +1,9 @@
 // Combo boxes ("COMBOBOX"); the program uses drop-down lists.
 //
-// The list lives in a plain vector; Qt's view learns of new entries in one batch the
-// next time it looks (a paint, the drop-down, a key), since the drum map dialog fills
-// 128 lists of up to 16384 entries each.
+// The list keeps its texts in one compact store (ComboEntries) that Qt's view reads
+// through a light model; the view learns of new entries in one batch the next time it
+// looks (a paint, the drop-down, a key), since the drum map dialog fills 128 lists of
+// up to 16384 entries each.
 #include <QAbstractListModel>
 #include <QAbstractItemView>
 #include <QComboBox>
@@ -16,6 +17,7 @@
 #include <string>
 #include <vector>
 
+#include "platform/qt/ComboEntries.h"
 #include "platform/qt/Controls.h"
 #include "platform/qt/EventBridge.h"
 
@@ -23,6 +25,8 @@ namespace win32qt {
 
 namespace {
 
+// Shows the entries to Qt's view, one row per entry, made into a QString only when the
+// view asks for a row.
 class ComboItems : public QAbstractListModel {
 public:
   int rowCount(const QModelIndex& parent = QModelIndex()) const override
@@ -36,36 +40,25 @@ public:
       return {};
     }
     if (role == Qt::DisplayRole || role == Qt::EditRole) {
-      return QString::fromStdString(texts_[static_cast<std::size_t>(index.row())]);
+      return QString::fromUtf8(entries_.text(index.row()));
     }
     return {};
   }
 
-  int count() const { return static_cast<int>(texts_.size()); }
-  const std::string& text(int index) const { return texts_[static_cast<std::size_t>(index)]; }
-  LONG_PTR itemData(int index) const { return data_[static_cast<std::size_t>(index)]; }
-  void setItemData(int index, LONG_PTR value) { data_[static_cast<std::size_t>(index)] = value; }
-
-  void reserve(std::size_t more)
-  {
-    texts_.reserve(texts_.size() + more);
-    data_.reserve(data_.size() + more);
-  }
+  int count() const { return entries_.count(); }
+  const char* text(int index) const { return entries_.text(index); }
+  LONG_PTR itemData(int index) const { return entries_.itemData(index); }
+  void setItemData(int index, LONG_PTR value) { entries_.setItemData(index, value); }
+  void reserve(std::size_t entries, std::size_t bytes) { entries_.reserve(entries, bytes); }
 
   // Appends without telling the view yet.
-  int append(std::string text)
-  {
-    texts_.push_back(std::move(text));
-    data_.push_back(0);
-    return count() - 1;
-  }
+  int append(const char* text) { return entries_.append(text); }
 
-  int insert(int index, std::string text)
+  int insert(int index, const char* text)
   {
     announce();
     beginInsertRows(QModelIndex(), index, index);
-    texts_.insert(texts_.begin() + index, std::move(text));
-    data_.insert(data_.begin() + index, 0);
+    entries_.insert(index, text);
     ++announced_;
     endInsertRows();
     return index;
@@ -75,8 +68,7 @@ public:
   {
     announce();
     beginRemoveRows(QModelIndex(), index, index);
-    texts_.erase(texts_.begin() + index);
-    data_.erase(data_.begin() + index);
+    entries_.remove(index);
     --announced_;
     endRemoveRows();
   }
@@ -84,10 +76,7 @@ public:
   void clear()
   {
     beginResetModel();
-    texts_.clear();
-    texts_.shrink_to_fit();
-    data_.clear();
-    data_.shrink_to_fit();
+    entries_.clear();
     announced_ = 0;
     endResetModel();
   }
@@ -103,8 +92,7 @@ public:
   }
 
 private:
-  std::vector<std::string> texts_;
-  std::vector<LONG_PTR> data_;
+  ComboEntries entries_;
   int announced_ = 0;
 };
 
@@ -283,9 +271,11 @@ private:
   int lastNotified_ = -1;
 };
 
+// Every combo-box window's widget is a ListComboBox (makeComboBox); the kind says so
+// without a dynamic cast on each of the millions of messages a grid fill sends.
 ListComboBox* comboOf(Window& window)
 {
-  return dynamic_cast<ListComboBox*>(window.widget.data());
+  return window.kind == WindowKind::ComboBox ? static_cast<ListComboBox*>(window.widget.data()) : nullptr;
 }
 
 std::string lowered(const std::string& text)
@@ -380,7 +370,7 @@ QString comboText(QWidget* widget)
     return combo->currentText();
   }
   const int index = combo->currentIndex();
-  return index < 0 ? QString() : QString::fromStdString(combo->items().text(index));
+  return index < 0 ? QString() : QString::fromUtf8(combo->items().text(index));
 }
 
 void setComboText(Window& window, const QString& text)
@@ -398,21 +388,21 @@ void setComboText(Window& window, const QString& text)
 LRESULT CALLBACK comboBoxProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam)
 {
   Window* window = findWindow(hwnd);
-  if (window == nullptr) {
+  ListComboBox* combo = window == nullptr ? nullptr : comboOf(*window);
+  if (combo == nullptr) {
     return 0;
   }
-  ListComboBox* combo = comboOf(*window);
   ComboItems& items = combo->items();
   switch (message) {
   case CB_ADDSTRING: {
     if (lParam == 0) {
       return CB_ERR;
     }
-    std::string text(reinterpret_cast<LPCSTR>(lParam));
+    const auto text = reinterpret_cast<LPCSTR>(lParam);
     if (window->style & CBS_SORT) {
-      return items.insert(sortedPosition(*combo, text), std::move(text));
+      return items.insert(sortedPosition(*combo, text), text);
     }
-    return items.append(std::move(text));
+    return items.append(text);
   }
   case CB_INSERTSTRING: {
     if (lParam == 0) {
@@ -422,12 +412,12 @@ LRESULT CALLBACK comboBoxProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lPa
     if (index > items.count()) {
       return CB_ERR;
     }
-    std::string text(reinterpret_cast<LPCSTR>(lParam));
+    const auto text = reinterpret_cast<LPCSTR>(lParam);
     if (index < 0) {
-      return items.append(std::move(text));
+      return items.append(text);
     }
     const int selected = combo->currentIndex();
-    const LRESULT result = items.insert(index, std::move(text));
+    const LRESULT result = items.insert(index, text);
     if (selected == -1) {
       combo->setCurrentIndex(-1);
     }
@@ -462,16 +452,16 @@ LRESULT CALLBACK comboBoxProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lPa
       return CB_ERR;
     }
     // The caller's buffer holds at least CB_GETLBTEXTLEN + 1 bytes, as on Windows.
-    const std::string& text = items.text(index);
-    std::memcpy(reinterpret_cast<char*>(lParam), text.c_str(), text.size() + 1);
-    return static_cast<LRESULT>(text.size());
+    const std::size_t length = std::strlen(items.text(index));
+    std::memcpy(reinterpret_cast<char*>(lParam), items.text(index), length + 1);
+    return static_cast<LRESULT>(length);
   }
   case CB_GETLBTEXTLEN: {
     const int index = static_cast<int>(wParam);
     if (index < 0 || index >= items.count()) {
       return CB_ERR;
     }
-    return static_cast<LRESULT>(items.text(index).size());
+    return static_cast<LRESULT>(std::strlen(items.text(index)));
   }
   case CB_FINDSTRING:
   case CB_FINDSTRINGEXACT:
@@ -505,7 +495,7 @@ LRESULT CALLBACK comboBoxProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lPa
   case CB_GETDROPPEDSTATE:
     return combo->dropped ? TRUE : FALSE;
   case CB_INITSTORAGE:
-    items.reserve(static_cast<std::size_t>(wParam));
+    items.reserve(static_cast<std::size_t>(wParam), static_cast<std::size_t>(lParam));
     return static_cast<LRESULT>(items.count() + static_cast<int>(wParam));
   case CB_GETITEMHEIGHT:
     return combo->fontMetrics().height() + 2;
