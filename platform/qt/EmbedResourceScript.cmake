@@ -1,5 +1,12 @@
-# Writes INPUT as a C++ byte array (zbkResourceScript, zbkResourceScriptSize).
-file(READ ${INPUT} content HEX)
+# Writes INPUT as a C++ byte array (zbkResourceScript, zbkResourceScriptSize), with
+# its line #include "resource.h" replaced by the header HEADER, as the resource
+# compiler's preprocessor reads it.
+file(READ ${INPUT} script)
+file(READ ${HEADER} header)
+string(REPLACE "#include \"resource.h\"" "${header}" script "${script}")
+file(WRITE ${OUTPUT}.script "${script}")
+file(READ ${OUTPUT}.script content HEX)
+file(REMOVE ${OUTPUT}.script)
 string(LENGTH "${content}" hex_length)
 math(EXPR size "${hex_length} / 2")
 string(REGEX REPLACE "([0-9a-f][0-9a-f])" "0x\\1," bytes "${content}")

@@ -1,5 +1,6 @@
 #include "platform/qt/ResourceScript.h"
 
+#include <algorithm>
 #include <cctype>
 #include <cstdlib>
 #include <map>
@@ -91,6 +92,19 @@ public:
     return token;
   }
 
+  // The value of a name the script defined, or of one the resource compiler knows.
+  const long long* valueOf(const std::string& name) const
+  {
+    if (const auto found = defines_.find(name); found != defines_.end()) {
+      return &found->second;
+    }
+    const auto& values = namedValues();
+    if (const auto found = values.find(name); found != values.end()) {
+      return &found->second;
+    }
+    return nullptr;
+  }
+
   [[noreturn]] void fail(int line, const std::string& what) const
   {
     throw ResourceScriptError("resource script line " + std::to_string(line) + ": " + what);
@@ -108,10 +122,11 @@ private:
       } else if (std::isspace(static_cast<unsigned char>(c))) {
         ++pos_;
       } else if (c == '#' && atLineStart_) {
-        // Preprocessor lines (#include, #pragma code_page) need nothing from us.
-        while (pos_ < source_.size() && source_[pos_] != '\n') {
-          ++pos_;
-        }
+        // Of the preprocessor lines only the names a header defines matter to us
+        // (#include and #pragma code_page need nothing).
+        const std::size_t end = std::min(source_.find('\n', pos_), source_.size());
+        readDefine(source_.substr(pos_, end - pos_));
+        pos_ = end;
       } else if (source_.substr(pos_, 2) == "//") {
         while (pos_ < source_.size() && source_[pos_] != '\n') {
           ++pos_;
@@ -129,6 +144,34 @@ private:
         atLineStart_ = false;
         return;
       }
+    }
+  }
+
+  // "#define NAME NUMBER": the name stands for the number from here on.
+  void readDefine(std::string_view line)
+  {
+    constexpr std::string_view directive = "#define";
+    if (line.substr(0, directive.size()) != directive) {
+      return;
+    }
+    std::size_t at = directive.size();
+    auto skipBlanks = [&] {
+      while (at < line.size() && (line[at] == ' ' || line[at] == '\t')) {
+        ++at;
+      }
+    };
+    skipBlanks();
+    const std::size_t nameStart = at;
+    while (at < line.size() && (std::isalnum(static_cast<unsigned char>(line[at])) || line[at] == '_')) {
+      ++at;
+    }
+    const std::string name(line.substr(nameStart, at - nameStart));
+    skipBlanks();
+    const std::string value(line.substr(at));
+    char* end = nullptr;
+    const long long number = std::strtoll(value.c_str(), &end, 0);
+    if (!name.empty() && end != value.c_str()) {
+      defines_[name] = number;
     }
   }
 
@@ -199,6 +242,7 @@ private:
   std::size_t pos_ = 0;
   int line_ = 1;
   bool atLineStart_ = true;
+  std::map<std::string, long long, std::less<>> defines_;
 };
 
 // Style expressions: "A | B | NOT C"; NOT takes bits away from the statement's defaults.
@@ -291,13 +335,13 @@ private:
       return value;
     }
     if (token_.kind == TokenKind::Name) {
-      const auto& values = namedValues();
-      const auto found = values.find(token_.text);
-      if (found == values.end()) {
+      const long long* value = lexer_.valueOf(token_.text);
+      if (value == nullptr) {
         lexer_.fail(token_.line, "unknown name '" + token_.text + "'");
       }
+      const long long found = *value;
       advance();
-      return found->second;
+      return found;
     }
     if (accept("(")) {
       const long long value = expression();

@@ -72,6 +72,20 @@ END
   EXPECT_EQ(dialog.controls[5].style, 0x50000000u);
 }
 
+TEST(ResourceScriptTest, NamesAHeaderDefinesStandForTheirNumbers)
+{
+  const ResourceScript script = parseResourceScript("#define IDD_SOME 7\n#define IDC_THING 0x10\n"
+                                                    "#define IDR_BAR 9 // the menu\n"
+                                                    "IDD_SOME DIALOGEX 0,0,1,1\nMENU IDR_BAR\nBEGIN\n"
+                                                    "  PUSHBUTTON \"a\",IDC_THING+1,0,0,1,1\nEND\n");
+  ASSERT_EQ(script.dialogs.size(), 1u);
+  EXPECT_EQ(script.dialogs[0].id, 7);
+  EXPECT_EQ(script.dialogs[0].menuId, 9);
+  ASSERT_EQ(script.dialogs[0].controls.size(), 1u);
+  EXPECT_EQ(script.dialogs[0].controls[0].id, 17);
+  EXPECT_THROW(parseResourceScript("IDD_UNDEFINED DIALOGEX 0,0,1,1\nBEGIN\nEND\n"), ResourceScriptError);
+}
+
 TEST(ResourceScriptTest, MistakesNameTheirLine)
 {
   try {
