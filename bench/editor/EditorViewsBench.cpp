@@ -5,34 +5,12 @@
 // Goals: showTone under 20 ms, each repaint under 5 ms.
 #include <benchmark/benchmark.h>
 
-#include "audio/OfflineWaveOut.h"
-#include "bench/support/QtBenchApplication.h"
-#include "editor/EditorDialog.h"
+#include "bench/support/BenchEditor.h"
 #include "resources/resource.h"
 
 #include <memory>
 
 namespace {
-
-// The main window on the screen, with the sound going nowhere.
-std::unique_ptr<EditorDialog> openEditor()
-{
-    benchApplication();
-    auto editor = std::make_unique<EditorDialog>(std::make_unique<OfflineWaveOut>());
-    editor->open(nullptr, IDD_EDITOR);
-    QApplication::processEvents();
-    return editor;
-}
-
-void closeEditor(std::unique_ptr<EditorDialog>& editor)
-{
-    DestroyWindow(editor->hwnd);
-    MSG quit;
-    while (PeekMessageA(&quit, nullptr, WM_QUIT, WM_QUIT, PM_REMOVE)) {
-    }
-    QApplication::processEvents();
-    editor.reset();
-}
 
 void selectTone(EditorDialog& editor, int index)
 {
@@ -42,7 +20,7 @@ void selectTone(EditorDialog& editor, int index)
 
 void showToneOfAFullDrumBank(benchmark::State& state)
 {
-    auto editor = openEditor();
+    auto editor = openBenchEditor();
     editor->bank.appendWave(std::make_shared<WaveBlock>(1000));
     while (editor->bank.addDrumTone()) {
     }
@@ -51,7 +29,7 @@ void showToneOfAFullDrumBank(benchmark::State& state)
     for (auto _ : state)
         editor->showTone();
     state.counters["drumTones"] = editor->bank.drumToneCount();
-    closeEditor(editor);
+    closeBenchEditor(editor);
 }
 BENCHMARK(showToneOfAFullDrumBank)->Unit(benchmark::kMillisecond);
 
@@ -64,7 +42,7 @@ void repaint(HWND view)
 
 void repaintWaveViewOverALongWave(benchmark::State& state)
 {
-    auto editor = openEditor();
+    auto editor = openBenchEditor();
     constexpr std::int32_t length = 1 << 20;
     auto block = std::make_shared<WaveBlock>(length);
     for (std::int32_t i = 0; i < length; ++i)
@@ -83,13 +61,13 @@ void repaintWaveViewOverALongWave(benchmark::State& state)
     for (auto _ : state)
         repaint(view);
     state.counters["columns"] = client.right;
-    closeEditor(editor);
+    closeBenchEditor(editor);
 }
 BENCHMARK(repaintWaveViewOverALongWave)->Unit(benchmark::kMillisecond);
 
 void repaintEnvelopeThatNeverEnds(benchmark::State& state)
 {
-    auto editor = openEditor();
+    auto editor = openBenchEditor();
     ToneRecord tone;
     tone.AR = 1;          // one level a tick, ...
     tone.DL = 0x7F0000;   // ... so the attack outlasts every column
@@ -100,7 +78,7 @@ void repaintEnvelopeThatNeverEnds(benchmark::State& state)
     for (auto _ : state)
         repaint(view);
     state.counters["columns"] = client.right;
-    closeEditor(editor);
+    closeBenchEditor(editor);
 }
 BENCHMARK(repaintEnvelopeThatNeverEnds)->Unit(benchmark::kMillisecond);
 

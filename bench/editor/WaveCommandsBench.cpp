@@ -4,33 +4,13 @@
 // Goal: every command under 50 ms.
 #include <benchmark/benchmark.h>
 
-#include "audio/OfflineWaveOut.h"
-#include "bench/support/QtBenchApplication.h"
-#include "editor/EditorDialog.h"
+#include "bench/support/BenchEditor.h"
 #include "platform/Win32TestHook.h"
 #include "resources/resource.h"
 
 #include <memory>
 
 namespace {
-
-std::unique_ptr<EditorDialog> openEditor()
-{
-    benchApplication();
-    auto editor = std::make_unique<EditorDialog>(std::make_unique<OfflineWaveOut>());
-    editor->open(nullptr, IDD_EDITOR);
-    QApplication::processEvents();
-    return editor;
-}
-
-void closeEditor(std::unique_ptr<EditorDialog>& editor)
-{
-    DestroyWindow(editor->hwnd);
-    MSG quit;
-    while (PeekMessageA(&quit, nullptr, WM_QUIT, WM_QUIT, PM_REMOVE)) {
-    }
-    editor.reset();
-}
 
 // A full bank: half the waves and half the drum tones unused, so each removal has work.
 void fillBank(ToneBank& bank)
@@ -58,7 +38,7 @@ void press(EditorDialog& editor, int id)
 
 void removeUnused(benchmark::State& state, int command)
 {
-    auto editor = openEditor();
+    auto editor = openBenchEditor();
     win32test::DialogAnswers answers;
     for (auto _ : state) {
         state.PauseTiming();
@@ -73,7 +53,7 @@ void removeUnused(benchmark::State& state, int command)
     }
     state.counters["waves"] = editor->bank.waveCount();
     state.counters["drumTones"] = editor->bank.drumToneCount();
-    closeEditor(editor);
+    closeBenchEditor(editor);
 }
 
 void removeUnusedWaves(benchmark::State& state) { removeUnused(state, IDC_DELETE_UNUSED_WAVES); }
@@ -83,7 +63,7 @@ BENCHMARK(removeUnusedDrumTones)->Unit(benchmark::kMillisecond)->Iterations(5);
 
 void stretchA16MiBWave(benchmark::State& state)
 {
-    auto editor = openEditor();
+    auto editor = openBenchEditor();
     win32test::DialogAnswers answers;
     constexpr std::uint32_t length = 16u << 20;
     for (auto _ : state) {
@@ -101,7 +81,7 @@ void stretchA16MiBWave(benchmark::State& state)
         press(*editor, IDC_STRETCH);
     }
     state.counters["samples"] = editor->bank.waveSize(0);
-    closeEditor(editor);
+    closeBenchEditor(editor);
 }
 BENCHMARK(stretchA16MiBWave)->Unit(benchmark::kMillisecond)->Iterations(5);
 
