@@ -136,3 +136,29 @@ TEST(Application, WithASoundCardTheDeviceOpensWithoutAMessage)
     EXPECT_TRUE(soundDeviceOpen);
     EXPECT_TRUE(answers.messageBoxes().empty());
 }
+
+TEST(Application, TheReferenceVoiceHoldsOneCosineCycleAtVolume100AndTheEditingVoice127)
+{
+    win32test::DialogAnswers answers;
+    Application application;
+    bool hung = false;
+    ToneRecord reference;
+    std::int32_t referenceVolume = 0;
+    std::int32_t editingVolume = 0;
+    runProgram(application, [&] {
+        reference = application.mainWindow->referenceSynth.tone();
+        referenceVolume = application.mainWindow->referenceSynth.state().volume;
+        editingVolume = application.mainWindow->synth.state().volume;
+        gui::chooseMenuItem(application.mainWindow->hwnd, ID_FILE_CLOSE);
+    }, hung);
+    EXPECT_FALSE(hung);
+    EXPECT_EQ(referenceVolume, 100);
+    EXPECT_EQ(editingVolume, 127);
+    ASSERT_NE(reference.wave, nullptr);
+    ASSERT_EQ(reference.wave->samples.size(), 256u);
+    EXPECT_EQ(reference.wave->samples[0], -127);
+    EXPECT_EQ(reference.wave->samples[64], -1);
+    EXPECT_EQ(reference.wave->samples[128], 127);
+    EXPECT_EQ(reference.wave->samples[192], 0);
+    EXPECT_EQ(reference.groupNumber, -1);
+}
