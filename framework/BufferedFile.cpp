@@ -10,6 +10,9 @@ BufferedReader::BufferedReader(File& file, std::size_t bufferSize)
 
 bool BufferedReader::read(void* buffer, std::size_t count)
 {
+    // An empty wave's storage may be a null pointer, which no copy may be given.
+    if (count == 0)
+        return true;
     auto* out = static_cast<unsigned char*>(buffer);
     const std::size_t buffered = std::min(count, end_ - begin_);
     std::memcpy(out, buffer_.get() + begin_, buffered);
@@ -51,7 +54,7 @@ BufferedWriter::BufferedWriter(File& file, std::size_t bufferSize)
 
 void BufferedWriter::write(const void* data, std::size_t count)
 {
-    if (failed_)
+    if (failed_ || count == 0)
         return;
     const auto* in = static_cast<const unsigned char*>(data);
     if (used_ + count > size_) {

@@ -112,6 +112,28 @@ TEST(BankFile, RoundTripKeepsEveryPart)
     EXPECT_EQ(readBytes(dir.file("b.zbk")), readBytes(dir.file("c.zbk")));
 }
 
+// An empty data chunk imports as a wave of 0 bytes, so a bank may hold such waves
+// anywhere in its table; they are stored as a size of 0 and nothing else.
+TEST(BankFile, EmptyWavesFirstInTheMiddleAndLastSurviveTheRoundTrip)
+{
+    TempDir dir;
+    ToneBank bank;
+    for (std::uint32_t size : {0u, 10u, 0u, 20u, 0u})
+        ASSERT_TRUE(bank.appendWave(makeWave(size)));
+    for (std::uint32_t p = 0; p < ToneBank::instrumentToneCount; ++p)
+        bank.setInstrumentTone(p, makeTone(static_cast<std::int32_t>(p), bank.waveData(p % 5)));
+    ASSERT_TRUE(bank.saveBank(dir.file("e.zbk").c_str()));
+    const auto bytes = readBytes(dir.file("e.zbk"));
+    ASSERT_EQ(bytes.size(), 9744u + 5 * 4 + 30);
+
+    ToneBank loaded;
+    ASSERT_TRUE(loaded.loadBank(dir.file("e.zbk").c_str()));
+    expectSameBank(bank, loaded);
+    EXPECT_EQ(loaded.waveData(3)->samples, makeWave(20)->samples);
+    ASSERT_TRUE(loaded.saveBank(dir.file("f.zbk").c_str()));
+    EXPECT_EQ(readBytes(dir.file("f.zbk")), bytes);
+}
+
 TEST(BankFile, VoidReferencesAreStoredAsWaveZeroAndComeBackAsWaveZero)
 {
     TempDir dir;

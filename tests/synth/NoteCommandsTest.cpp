@@ -190,6 +190,33 @@ TEST_F(RenderCommandTest, RendersEightBitMonoAtTheLowestRate)
     EXPECT_TRUE(std::all_of(bytes.begin() + 44, bytes.end(), [](std::uint8_t b) { return b == 226; }));
 }
 
+// Nothing to render, either way: no time at all, or a wave of 0 bytes (a drum tone too,
+// whose render routine differs).
+TEST_F(RenderCommandTest, NoTimeOrAnEmptyWaveGivesAHeaderOrSilence)
+{
+    const std::string wav = dir.file("x.wav");
+    ZbkRun run = zbk({"render", bankPath, "--program", "5", "--note", "60", "--hold", "0", "--release", "0", "-o", wav});
+    ASSERT_EQ(run.status, 0) << run.err;
+    auto bytes = readBytes(wav);
+    ASSERT_EQ(bytes.size(), 44u);
+    EXPECT_EQ(u32(bytes, 40), 0u);
+
+    const WaveRef empty = waveOf({});
+    bank->appendWave(empty);
+    bank->setInstrumentTone(6, fullLevelTone(empty));
+    bank->addDrumTone();
+    bank->setDrumTone(0, drumTone(empty));
+    ASSERT_TRUE(bank->saveBank(bankPath.c_str()));
+    for (const char* tone : {"--program", "--drum"}) {
+        run = zbk({"render", bankPath, tone, tone[2] == 'p' ? "6" : "0", "--note", "60", "--hold", "0.1",
+                   "--release", "0", "-o", wav});
+        ASSERT_EQ(run.status, 0) << run.err;
+        bytes = readBytes(wav);
+        ASSERT_EQ(bytes.size(), 44u + 2 * 2816 * 4) << tone;
+        EXPECT_TRUE(std::all_of(bytes.begin() + 44, bytes.end(), [](std::uint8_t b) { return b == 0; })) << tone;
+    }
+}
+
 TEST_F(RenderCommandTest, TheSameArgumentsGiveTheSameBytes)
 {
     ASSERT_EQ(zbk({"demo", dir.file("demo.zbk")}).status, 0);
