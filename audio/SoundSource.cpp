@@ -1,14 +1,15 @@
 #include "audio/SoundSource.h"
 
 #include <algorithm>
-#include <cstring>
 #include <limits>
 #include <mutex>
 #include <new>
 #include <stdexcept>
 
+#include "audio/PanSplit.h"
 #include "audio/SoundDevice.h"
 #include "framework/BufferedFile.h"
+#include "framework/RiffChunks.h"
 
 namespace {
 
@@ -37,22 +38,6 @@ struct FileCloser {
     File& file;
     ~FileCloser() { file.close(); }
 };
-
-// Reads chunk headers until one named `id`; its byte size goes to `size`.
-bool findChunk(File& file, const char* id, std::uint32_t& size)
-{
-    unsigned char header[8];
-    for (;;) {
-        if (!file.read(header, sizeof header))
-            return false;
-        size = loadU32(header + 4);
-        if (std::memcmp(header, id, 4) == 0)
-            return true;
-        if (size > static_cast<std::uint32_t>(std::numeric_limits<std::int32_t>::max()) ||
-            !file.seek(static_cast<std::int32_t>(size), File::fromCurrent))
-            return false;
-    }
-}
 
 } // namespace
 
@@ -197,18 +182,11 @@ bool SoundSource::loadWave(const char* fileName)
         return refuse();
     FileCloser closer{waveFile};
 
-    unsigned char riff[12];
-    if (!waveFile.read(riff, sizeof riff) || std::memcmp(riff, "RIFF", 4) != 0 ||
-        std::memcmp(riff + 8, "WAVE", 4) != 0)
-        return refuse();
-
-    std::uint32_t size = 0;
+    RiffChunkWalker walker(waveFile);
+    RiffChunk chunk;
     unsigned char format[14];
-    if (!findChunk(waveFile, "fmt ", size) || size < sizeof format || !waveFile.read(format, sizeof format))
-        return refuse();
-    if (size > sizeof format &&
-        (size - sizeof format > static_cast<std::uint32_t>(std::numeric_limits<std::int32_t>::max()) ||
-         !waveFile.seek(static_cast<std::int32_t>(size - sizeof format), File::fromCurrent)))
+    if (!walker.start("WAVE") || walker.find("fmt ", chunk) != RiffChunkWalker::Result::found ||
+        chunk.size < sizeof format || !walker.readAt(chunk.body, format, sizeof format))
         return refuse();
     const std::uint32_t align = static_cast<std::uint32_t>(frameBytes());
     if (loadU16(format) != WaveFormat::pcm || loadU16(format + 2) != static_cast<std::uint32_t>(channels) ||
@@ -216,15 +194,15 @@ bool SoundSource::loadWave(const char* fileName)
         loadU32(format + 8) != static_cast<std::uint32_t>(sampleRate) * align || loadU16(format + 12) != align)
         return refuse();
 
-    if (!findChunk(waveFile, "data", size))
+    if (walker.find("data", chunk) != RiffChunkWalker::Result::found)
         return refuse();
     // Whole frames only; a trailing partial frame is not sound.
-    const std::uint32_t frames = size / align;
+    const std::uint32_t frames = chunk.size / align;
     if (frames > static_cast<std::uint32_t>(std::numeric_limits<std::int32_t>::max()))
         return refuse();
     if (!allocate(static_cast<std::int32_t>(frames)))
         return false;
-    if (!waveFile.read(buffer.data(), buffer.size())) {
+    if (!walker.readAt(chunk.body, buffer.data(), buffer.size())) {
         buffer = std::vector<std::uint8_t>();
         bufferLength = 0;
         return refuse();
@@ -257,7 +235,7 @@ void SoundSource::playBuffer(std::int32_t* mix, std::int32_t frames, std::int32_
             mix[2 * i] += values[0];
             mix[2 * i + 1] += values[1];
         } else if (deviceChannels == 2) {
-            addPanned(mix + 2 * i, values[0], pan);
+            mixPanned(mix, static_cast<std::uint32_t>(i), values[0], pan);
         } else {
             mix[i] += values[0];
         }

@@ -62,15 +62,6 @@ public:
     // device's channel count.
     static RenderRoutine renderSlot(std::int32_t bitsPerSample, std::int32_t deviceChannels);
 
-    // Adds a 1-channel value `v` to the frame `frame` (left, right) of a 2-channel mix,
-    // split by `pan` (0..127; 64 gives each side half).
-    static void addPanned(std::int32_t* frame, std::int32_t v, std::int32_t pan)
-    {
-        const auto r = static_cast<std::int32_t>((static_cast<std::int64_t>(v) * (128 - pan)) >> 7);
-        frame[0] += v - r;
-        frame[1] += r;
-    }
-
     std::uint32_t status = 0;
     SoundDevice* device = nullptr;
     std::int32_t sampleRate = 11025;

@@ -1,10 +1,12 @@
 // Reading RIFF WAVE files into the wave table. The file is walked chunk by chunk with
-// every size checked against the file's length before it is trusted, so a damaged or
-// hostile file is refused without anything larger than the file being allocated.
+// every size checked against the file's length before it is trusted (RiffChunkWalker),
+// so a damaged or hostile file is refused without anything larger than the file being
+// allocated.
 
 #include "bank/ToneBank.h"
 #include "framework/BufferedFile.h"
 #include "framework/File.h"
+#include "framework/RiffChunks.h"
 
 #include <algorithm>
 #include <cstring>
@@ -24,130 +26,13 @@ constexpr std::size_t subFormatOffset = 24;
 constexpr unsigned char subFormatGuidTail[14] = {0x00, 0x00, 0x00, 0x00, 0x10, 0x00, 0x80,
                                                  0x00, 0x00, 0xAA, 0x00, 0x38, 0x9B, 0x71};
 
-constexpr std::size_t chunkHeaderSize = 8;
 constexpr std::size_t convertBufferSize = 1u << 18;
-
-bool isChunkId(const unsigned char* id, const char* name)
-{
-    return std::memcmp(id, name, 4) == 0;
-}
-
-struct Chunk {
-    unsigned char id[4];
-    std::uint32_t size = 0;
-    std::int64_t body = 0; // file position of the first body byte
-};
-
-// Walks the chunks of one open WAV file. Positions are tracked here rather than asked
-// of the file, and every seek is made from them.
-class ChunkWalker {
-public:
-    explicit ChunkWalker(File& file) : file_(file), fileSize_(file.size()) {}
-
-    // Checks the 12-byte RIFF header; the walk then starts behind it.
-    WavRefusal start()
-    {
-        unsigned char header[12];
-        if (fileSize_ < static_cast<std::int64_t>(sizeof header) || !readAt(0, header, sizeof header))
-            return WavRefusal::notRiffWave;
-        if (!isChunkId(header, "RIFF") || !isChunkId(header + 8, "WAVE"))
-            return WavRefusal::notRiffWave;
-        next_ = sizeof header;
-        return WavRefusal::none;
-    }
-
-    // Skips chunks up to the next one named `name`, whose body must lie inside the
-    // file. `missing` is the refusal when the file ends cleanly between chunks.
-    WavRefusal find(const char* name, WavRefusal missing, Chunk& chunk)
-    {
-        for (;;) {
-            if (afterOddChunk_) {
-                next_ = afterOddChunk(next_);
-                afterOddChunk_ = false;
-            }
-            if (next_ >= fileSize_)
-                return missing;
-            if (fileSize_ - next_ < static_cast<std::int64_t>(chunkHeaderSize))
-                return WavRefusal::truncated;
-            unsigned char header[chunkHeaderSize];
-            if (!readAt(next_, header, sizeof header))
-                return WavRefusal::readFailed;
-            std::memcpy(chunk.id, header, 4);
-            chunk.size = loadU32(header + 4);
-            chunk.body = next_ + static_cast<std::int64_t>(chunkHeaderSize);
-            const std::int64_t end = chunk.body + chunk.size;
-            if (end > fileSize_)
-                return WavRefusal::truncated;
-            // Where an odd-sized chunk ends is settled only when the walk goes on, so
-            // that nothing behind the chunk that was looked for is read.
-            next_ = end;
-            afterOddChunk_ = chunk.size % 2 != 0;
-            if (isChunkId(chunk.id, name))
-                return WavRefusal::none;
-        }
-    }
-
-    // Exact read of `count` bytes at `position`.
-    bool readAt(std::int64_t position, void* buffer, std::size_t count)
-    {
-        if (!moveTo(position))
-            return false;
-        if (!file_.read(buffer, count)) {
-            position_ = file_.position(); // a short read moved it by an unknown amount
-            return false;
-        }
-        position_ += static_cast<std::int64_t>(count);
-        return true;
-    }
-
-private:
-    // RIFF pads an odd-sized body with one byte, but some writers leave it out. The
-    // next chunk starts right behind the body when a plausible header stands there:
-    // its first byte is then printable, so it cannot be a (zero) pad byte. Otherwise
-    // the pad byte is skipped.
-    std::int64_t afterOddChunk(std::int64_t end)
-    {
-        unsigned char header[chunkHeaderSize];
-        if (fileSize_ - end < static_cast<std::int64_t>(chunkHeaderSize) || !readAt(end, header, sizeof header))
-            return end + 1;
-        return isPlausibleHeader(header, end) ? end : end + 1;
-    }
-
-    // Four printable characters and a body that fits in the file.
-    bool isPlausibleHeader(const unsigned char* header, std::int64_t position) const
-    {
-        for (int i = 0; i < 4; ++i)
-            if (header[i] < 0x20 || header[i] > 0x7E)
-                return false;
-        return position + static_cast<std::int64_t>(chunkHeaderSize) + loadU32(header + 4) <= fileSize_;
-    }
-
-    // File::seek moves at most 2 GiB at a time.
-    bool moveTo(std::int64_t position)
-    {
-        if (position_ < 0)
-            return false;
-        while (position_ != position) {
-            const std::int64_t step = std::clamp<std::int64_t>(position - position_, INT32_MIN, INT32_MAX);
-            if (!file_.seek(static_cast<std::int32_t>(step), File::fromCurrent))
-                return false;
-            position_ += step;
-        }
-        return true;
-    }
-
-    File& file_;
-    const std::int64_t fileSize_;
-    std::int64_t position_ = 0;
-    std::int64_t next_ = 0;
-    bool afterOddChunk_ = false;
-};
 
 struct SampleFormat {
     std::uint32_t bytesPerSample = 0;
 };
 
-WavRefusal readFormat(ChunkWalker& walker, const Chunk& chunk, SampleFormat& format)
+WavRefusal readFormat(RiffChunkWalker& walker, const RiffChunk& chunk, SampleFormat& format)
 {
     if (chunk.size < formatMinimumSize)
         return WavRefusal::formatTooShort;
@@ -187,7 +72,7 @@ template <std::size_t width> void takeHighBytes(const unsigned char* in, std::in
 
 // Reads the data body into a block of signed 8-bit samples. A trailing partial sample
 // is ignored.
-WavRefusal readSamples(ChunkWalker& walker, const Chunk& chunk, const SampleFormat& format, WaveRef& block)
+WavRefusal readSamples(RiffChunkWalker& walker, const RiffChunk& chunk, const SampleFormat& format, WaveRef& block)
 {
     const std::uint32_t step = format.bytesPerSample;
     const std::size_t sampleCount = chunk.size / step;
@@ -223,22 +108,34 @@ WavRefusal readSamples(ChunkWalker& walker, const Chunk& chunk, const SampleForm
     return WavRefusal::none;
 }
 
+// What the walk's result means for the import; `missing` when the file has no such chunk.
+WavRefusal refusalOf(RiffChunkWalker::Result result, WavRefusal missing)
+{
+    switch (result) {
+    case RiffChunkWalker::Result::found: return WavRefusal::none;
+    case RiffChunkWalker::Result::missing: return missing;
+    case RiffChunkWalker::Result::truncated: return WavRefusal::truncated;
+    case RiffChunkWalker::Result::readFailed: return WavRefusal::readFailed;
+    }
+    return WavRefusal::readFailed;
+}
+
 WavRefusal readWavFile(const char* fileName, WaveRef& block)
 {
     try {
         File file;
         if (!file.open(fileName, File::genericRead))
             return WavRefusal::cannotOpen;
-        ChunkWalker walker(file);
-        Chunk chunk;
+        RiffChunkWalker walker(file);
+        RiffChunk chunk;
         SampleFormat format;
-        WavRefusal refusal = walker.start();
-        if (refusal == WavRefusal::none)
-            refusal = walker.find("fmt ", WavRefusal::noFormat, chunk);
+        if (!walker.start("WAVE"))
+            return WavRefusal::notRiffWave;
+        WavRefusal refusal = refusalOf(walker.find("fmt ", chunk), WavRefusal::noFormat);
         if (refusal == WavRefusal::none)
             refusal = readFormat(walker, chunk, format);
         if (refusal == WavRefusal::none)
-            refusal = walker.find("data", WavRefusal::noData, chunk);
+            refusal = refusalOf(walker.find("data", chunk), WavRefusal::noData);
         if (refusal == WavRefusal::none)
             refusal = readSamples(walker, chunk, format, block);
         return refusal;

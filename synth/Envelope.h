@@ -2,7 +2,7 @@
 
 #include "bank/ToneRecord.h"
 #include "synth/VoiceState.h"
-#include "synth/Wrapping.h"
+#include "audio/Wrapping.h"
 
 // Silences a voice for good: it adds nothing more until the next note-on.
 void endVoice(VoiceState& voice);

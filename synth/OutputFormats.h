@@ -1,24 +1,14 @@
 #pragma once
 
-#include "synth/Wrapping.h"
+#include "audio/PanSplit.h"
+#include "audio/Wrapping.h"
 
 #include <cstdint>
 
-// Adds one voice value into a mix frame. A one-channel voice on a two-channel device is
-// split by pan: the right channel takes (v x (128 - pan)) >> 7 and the left the rest,
-// so at pan 64 an odd value leaves its extra unit on the left (3 -> 2 and 1, -3 -> -1
-// and -2).
+// Adds one voice value into a mix frame; on two channels it is split by pan (mixPanned).
 inline void mixMono(std::int32_t* mix, std::uint32_t frame, std::int32_t v, std::int32_t)
 {
     mix[frame] = wrapAdd(mix[frame], v);
-}
-
-inline void mixPanned(std::int32_t* mix, std::uint32_t frame, std::int32_t v, std::int32_t pan)
-{
-    const std::int32_t right = wrapMul(v, wrapSub(128, pan)) >> 7;
-    std::int32_t* out = mix + 2 * static_cast<std::size_t>(frame);
-    out[0] = wrapAdd(out[0], wrapSub(v, right));
-    out[1] = wrapAdd(out[1], right);
 }
 
 // The four output formats of the device (sample width x channel count). Each gives the

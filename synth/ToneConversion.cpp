@@ -1,6 +1,6 @@
 #include "synth/ToneConversion.h"
 
-#include "synth/Wrapping.h"
+#include "audio/Wrapping.h"
 
 #include <initializer_list>
 

@@ -3,7 +3,7 @@
 #include "bank/ToneRecord.h"
 #include "synth/VibratoTable.h"
 #include "synth/VoiceState.h"
-#include "synth/Wrapping.h"
+#include "audio/Wrapping.h"
 
 // The amplitude factor of one output sample: volume x envelope level, plus the
 // amplitude vibrato once its start delay has passed. The shifts depend on the output
