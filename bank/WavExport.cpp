@@ -1,19 +1,18 @@
 // Writing one wave as an 8-bit mono PCM WAV file, through a temporary file so that a
 // failed export leaves whatever file was there.
 
+#include "bank/PcmWavHeader.h"
 #include "bank/ToneBank.h"
 #include "framework/BufferedFile.h"
 #include "framework/ReplacingFile.h"
 
 #include <algorithm>
-#include <limits>
 #include <new>
 
 namespace {
 
 // The wave's pitch is its tones' business; the file carries a rate all players accept.
-constexpr std::uint32_t exportSampleRate = 44100;
-constexpr std::uint32_t headerSizeAfterRiffLength = 36;
+constexpr PcmFormat exportFormat{8, 44100, 1};
 constexpr std::size_t convertBufferSize = 1u << 16;
 
 } // namespace
@@ -23,8 +22,7 @@ bool ToneBank::exportWav(const char* fileName, std::uint32_t waveIndex) const
     if (waveIndex >= waveCount())
         return false;
     const std::vector<std::int8_t>& samples = waves_[waveIndex]->samples;
-    // The RIFF length must fit its 32 bits.
-    if (samples.size() > std::numeric_limits<std::uint32_t>::max() - headerSizeAfterRiffLength)
+    if (samples.size() > largestPcmWavData)
         return false;
     const auto size = static_cast<std::uint32_t>(samples.size());
     try {
@@ -32,19 +30,7 @@ bool ToneBank::exportWav(const char* fileName, std::uint32_t waveIndex) const
         if (!target.open())
             return false;
         BufferedWriter out(target.file());
-        out.write("RIFF", 4);
-        out.writeU32(size + headerSizeAfterRiffLength);
-        out.write("WAVE", 4);
-        out.write("fmt ", 4);
-        out.writeU32(16);
-        out.writeU16(1);                // PCM
-        out.writeU16(1);                // mono
-        out.writeU32(exportSampleRate);
-        out.writeU32(exportSampleRate); // bytes per second
-        out.writeU16(1);                // block alignment
-        out.writeU16(8);                // bits per sample
-        out.write("data", 4);
-        out.writeU32(size);
+        writePcmWavHeader(out, exportFormat, size);
 
         // Signed to unsigned 8-bit: flip the top bit. (The samples are read through a
         // plain pointer: stores to unsigned bytes could alias the vector's own fields.)
