@@ -17,7 +17,7 @@ void printOverview(std::ostream& out)
         name.resize(14, ' ');
         out << "  " << name << command.summary << '\n';
     }
-    out << "\nzbk COMMAND --help tells more about one command.\n";
+    out << "\nzbk COMMAND --help tells more about one command; zbk --version gives the version.\n";
 }
 
 } // namespace
@@ -27,6 +27,10 @@ int runZbk(const std::vector<std::string>& args, std::ostream& out, std::ostream
     if (args.empty() || args[0] == "--help" || args[0] == "-h" || args[0] == "help") {
         printOverview(args.empty() ? err : out);
         return args.empty() ? 1 : 0;
+    }
+    if (args[0] == "--version") {
+        out << "zbk " << ZBK_VERSION << '\n';
+        return 0;
     }
     for (const Command& command : allCommands()) {
         if (args[0] != command.name)

@@ -53,6 +53,10 @@ void endOnFatalStartupMessage(QtMsgType type, const QMessageLogContext&, const Q
 
 int main(int argc, char** argv)
 {
+  if (argc == 2 && std::strcmp(argv[1], "--version") == 0) {
+    std::printf("zbkedit %s\n", ZBK_VERSION);
+    return 0;
+  }
   if (hasNoDisplay(argc, argv)) {
     std::fputs(noDisplayMessage, stderr);
     return 1;

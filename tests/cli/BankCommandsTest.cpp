@@ -170,3 +170,17 @@ TEST(BankCommands, TheToolRunsAsAProgram)
         << "an empty bank's tones have no wave";
     EXPECT_EQ(runCommand(tool + " info " + dir.file("missing.zbk") + " 2> " + output), 1);
 }
+
+// One version number: the one `zbk --version` gives is the one the editor's caption shows.
+TEST(BankCommands, TheVersionIsTheOneInTheEditorsCaption)
+{
+    const ZbkRun run = zbk({"--version"});
+    ASSERT_EQ(run.status, 0);
+    ASSERT_EQ(run.out.rfind("zbk ", 0), 0u) << run.out;
+    const std::string version = run.out.substr(4, run.out.size() - 5);
+    EXPECT_EQ(run.out, "zbk " + version + "\n");
+    EXPECT_FALSE(version.empty());
+    const auto script = readBytes(std::string(ZBK_TEST_SOURCE_DIR) + "/resources/zbkedit.rc");
+    const std::string text(script.begin(), script.end());
+    EXPECT_NE(text.find("CAPTION \"ZBK-EDIT v" + version + "\""), std::string::npos) << "version " << version;
+}

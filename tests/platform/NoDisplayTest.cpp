@@ -31,4 +31,15 @@ TEST(NoDisplay, TheEditorSaysWhatItNeedsAndExitsWithStatusOne)
     }
 }
 
+TEST(NoDisplay, TheEditorGivesItsVersionWithoutOne)
+{
+    TempDir dir;
+    const std::string output = dir.file("stdout.txt");
+    const std::string command = std::string("env -u DISPLAY -u QT_QPA_PLATFORM -u WAYLAND_DISPLAY ") + ZBKEDIT_PATH +
+                                " --version > " + output;
+    ASSERT_EQ(runCommand(command), 0);
+    const auto bytes = readBytes(output);
+    EXPECT_EQ(std::string(bytes.begin(), bytes.end()), std::string("zbkedit ") + ZBK_VERSION + "\n");
+}
+
 } // namespace
