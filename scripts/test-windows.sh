@@ -10,10 +10,16 @@ bash scripts/install-deps.sh
 dir=${ZBK_WINDOWS_BUILD:-build/windows}
 jobs=$(nproc)
 
-echo "== Windows build (MinGW-w64)"
-cmake -S . -B "$dir" -G Ninja -Wno-dev -DCMAKE_TOOLCHAIN_FILE=cmake/mingw-w64-x86_64.cmake \
-  -DCMAKE_BUILD_TYPE=Release -DZBK_WITH_BENCH=OFF > /dev/null
-cmake --build "$dir" -j "$jobs"
+echo "== Windows build (MinGW-w64), by the commands README.md gives"
+# The README's commands run as they stand there, so that they cannot drift from what
+# works; only the build directory follows ZBK_WINDOWS_BUILD.
+build_commands=$(sed -n '/^## Windows/,/^## [^W]/p' README.md | sed -n 's/^    \(cmake .*\)$/\1/p')
+if [ "$(grep -c . <<< "$build_commands")" -ne 2 ]; then
+  echo "README.md's Windows section does not give its two cmake commands"
+  exit 1
+fi
+echo "$build_commands"
+CMAKE_BUILD_PARALLEL_LEVEL=$jobs bash -euo pipefail -c "${build_commands//build\/windows/$dir}"
 
 # A prefix of our own inside the build, without the .NET and HTML runtimes (which Wine
 # would offer to download), without menu entries in the user's desktop, and without
