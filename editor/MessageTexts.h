@@ -53,6 +53,7 @@ inline constexpr const char* drumToneAdded = "追加しました。";
 inline constexpr const char* cannotAddMore = "これ以上追加できません。";
 inline constexpr const char* drumSetInUse =
     "このﾄﾞﾗﾑｾｯﾄはﾌﾟﾛｸﾞﾗﾑﾁｪﾝｼﾞに関連づけられています。削除できません。\n";
+inline constexpr const char* lastDrumSet = "最後のﾄﾞﾗﾑｾｯﾄは削除できません。";
 inline constexpr const char* confirmDeleteDrumSet = "このﾄﾞﾗﾑｾｯﾄを削除します。よろしいですか？";
 inline constexpr const char* confirmCycleSetMap = "循環設定値で上書きしてよろしいですか？";
 
