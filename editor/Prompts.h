@@ -1,4 +1,4 @@
-// The four kinds of message box the editor shows, each owned by the window it names.
+// The kinds of message box the editor shows, each owned by the window it names.
 #pragma once
 
 #include "editor/MessageTexts.h"
@@ -8,6 +8,13 @@
 inline bool confirm(HWND owner, const char* question)
 {
     return MessageBoxA(owner, question, text::confirmCaption, MB_YESNO | MB_ICONQUESTION) != IDNO;
+}
+
+// A question before something that takes long, with Yes and No; true unless the
+// answer is No.
+inline bool confirmLongWork(HWND owner, const char* question)
+{
+    return MessageBoxA(owner, question, text::confirmCaption, MB_YESNO | MB_ICONINFORMATION) != IDNO;
 }
 
 // An error the user caused or can mend; the command stops.
