@@ -113,7 +113,8 @@ TEST_F(DrumMapDialogTest, DrumToneAddedListsAtOnceAndTheAuditionSoundsTheNoteFor
         EXPECT_EQ(dialog.drumMaps[0][5], 0);
         const DWORD start = GetTickCount();
         gui::click(item(IDC_DRUMMAP_AUDITION));
-        EXPECT_GE(GetTickCount() - start, 1000u) << "the note sounds for a second";
+        // A second, read on a clock that may tick in steps of 16 ms.
+        EXPECT_GE(GetTickCount() - start, 980u) << "the note sounds for a second";
         const VoiceState voice = rig.synth.state();
         EXPECT_TRUE(voice.active);
         EXPECT_EQ(voice.volume, 127);
