@@ -1,6 +1,7 @@
 #include "editor/EditorDialog.h"
 
 #include "editor/MessageTexts.h"
+#include "editor/NumberList.h"
 #include "framework/ComboBox.h"
 #include "platform/SoundCardWaveOut.h"
 #include "resources/resource.h"
@@ -59,13 +60,10 @@ int EditorDialog::onInitDialog()
     list.setCurSel(WaveView::overwrite);
 
     list.attach(GetDlgItem(hwnd, IDC_TONE_LIST));
-    char number[16];
-    for (int i = 0; i < static_cast<int>(ToneBank::instrumentToneCount); ++i) {
-        wsprintfA(number, "%d", i);
-        list.addString(number);
-    }
+    fillWithNumbers(list, NumberTexts(static_cast<int>(ToneBank::instrumentToneCount)));
 
     list.attach(GetDlgItem(hwnd, IDC_ZOOM));
+    char number[16];
     for (int i = 0; i < zoomChoices; ++i) {
         wsprintfA(number, "%d", 1 << i);
         list.addString(number);

@@ -2,6 +2,7 @@
 // tone, and the showing and storing of the whole record.
 #include "editor/EditorDialog.h"
 
+#include "editor/NumberList.h"
 #include "editor/ProgramNames.h"
 #include "framework/ComboBox.h"
 #include "resources/resource.h"
@@ -79,12 +80,7 @@ void EditorDialog::rebuildWaveList()
 {
     ComboBox list;
     list.attach(GetDlgItem(hwnd, IDC_WAVE_LIST));
-    list.resetContent();
-    char number[16];
-    for (std::uint32_t i = 0; i < bank.waveCount(); ++i) {
-        wsprintfA(number, "%d", static_cast<int>(i));
-        list.addString(number);
-    }
+    fillWithNumbers(list, NumberTexts(static_cast<int>(bank.waveCount())));
 }
 
 void EditorDialog::showTone()
@@ -92,19 +88,20 @@ void EditorDialog::showTone()
     ComboBox list;
     list.attach(GetDlgItem(hwnd, IDC_TONE_LIST));
     int index = list.getCurSel();
-    list.resetContent();
 
     const bool drums = isDrumMode();
     const int count = drums ? static_cast<int>(bank.drumToneCount()) : static_cast<int>(programNameCount);
     // Drum tones are not auditioned from the keyboard.
     EnableWindow(GetDlgItem(hwnd, IDC_AUDITION), drums ? FALSE : TRUE);
-    char entry[64];
-    for (int i = 0; i < count; ++i) {
-        if (drums)
-            wsprintfA(entry, "%d", i);
-        else
+    if (drums) {
+        fillWithNumbers(list, NumberTexts(count));
+    } else {
+        list.resetContent();
+        char entry[64];
+        for (int i = 0; i < count; ++i) {
             wsprintfA(entry, programNames[static_cast<std::size_t>(i)], i);
-        list.addString(entry);
+            list.addString(entry);
+        }
     }
 
     if (index >= count || (index == CB_ERR && count != 0))
