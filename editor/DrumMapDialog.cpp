@@ -1,5 +1,6 @@
 #include "editor/DrumMapDialog.h"
 
+#include "bank/DrumSets.h"
 #include "editor/DrumSetMapDialog.h"
 #include "editor/NumberList.h"
 #include "editor/Prompts.h"
@@ -12,7 +13,6 @@
 namespace {
 
 constexpr int cellCount = ToneBank::notesPerDrumMap;
-constexpr int setCapacity = ToneBank::drumSetCapacity;
 
 bool isCell(int id)
 {
@@ -149,23 +149,18 @@ void DrumMapDialog::addDrumTone()
     showReport(hwnd, text::drumToneAdded);
 }
 
-// A new set starts as a copy of the set before it.
 void DrumMapDialog::addSet()
 {
-    if (drumSetCount >= setCapacity) {
+    if (!appendDrumSetCopy(drumMaps, drumSetCount)) {
         showError(hwnd, text::cannotAddMore);
         return;
     }
-    ++drumSetCount;
-    drumMaps[drumSetCount - 1] = drumMaps[drumSetCount - 2];
     rebuildSetList();
     SendDlgItemMessageA(hwnd, IDC_DRUMMAP_SET_LIST, CB_SETCURSEL, static_cast<WPARAM>(drumSetCount - 1), 0);
     showGrid();
 }
 
-// The sets above the deleted one move down a place, and the program changes that named
-// them follow. Every other part of the program needs at least one set, so the last
-// one stays.
+// Every other part of the program needs at least one set, so the last one stays.
 void DrumMapDialog::deleteSet()
 {
     const int set = shownSet();
@@ -179,13 +174,7 @@ void DrumMapDialog::deleteSet()
     }
     if (!confirm(hwnd, text::confirmDeleteDrumSet))
         return;
-    for (std::int32_t& entry : drumSetMap) {
-        // Compared unsigned: an entry below 0 names no set and moves down with the rest.
-        if (static_cast<std::uint32_t>(entry) > static_cast<std::uint32_t>(set))
-            --entry;
-    }
-    std::copy(drumMaps.begin() + set + 1, drumMaps.end(), drumMaps.begin() + set);
-    --drumSetCount;
+    removeDrumSet(drumMaps, drumSetMap, drumSetCount, set);
     rebuildSetList();
     showGrid();
 }
