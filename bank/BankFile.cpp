@@ -59,23 +59,27 @@ void loadDrumMaps(const unsigned char* bytes, std::uint32_t sets, ToneBank::Drum
 // caller discards it and the user's bank is never touched.
 class BankFileReader {
 public:
-    static bool read(File& file, ToneBank& bank)
+    BankFileReader(File& file, BankLoadResult& result) : in_(file), result_(result) {}
+
+    bool read(ToneBank& bank)
     {
-        BufferedReader in(file);
         unsigned char header[8];
-        if (!in.read(header, sizeof header))
+        if (!take(header, sizeof header))
             return false;
         std::size_t recordSize;
-        if (std::memcmp(header, magicZbk1, 4) == 0)
+        if (std::memcmp(header, magicZbk1, 4) == 0) {
             recordSize = recordSizeZbk1;
-        else if (std::memcmp(header, magicZbk0, 4) == 0)
+            result_.format = "ZBK1";
+        } else if (std::memcmp(header, magicZbk0, 4) == 0) {
             recordSize = recordSizeZbk0;
-        else
-            return false;
+            result_.format = "ZBK0";
+        } else {
+            return refuse(BankLoadResult::notZbk);
+        }
         // The size field that follows the magic is not trusted: the counts are.
 
         std::vector<unsigned char> bytes(ToneBank::instrumentToneCount * recordSize);
-        if (!in.read(bytes.data(), bytes.size()))
+        if (!take(bytes.data(), bytes.size()))
             return false;
         std::vector<std::uint32_t> instrumentWaves(ToneBank::instrumentToneCount);
         for (std::uint32_t p = 0; p < ToneBank::instrumentToneCount; ++p)
@@ -83,15 +87,17 @@ public:
                                                     static_cast<std::int32_t>(p), instrumentWaves[p]);
 
         unsigned char counts[4];
-        if (!in.read(counts, sizeof counts))
+        if (!take(counts, sizeof counts))
             return false;
         const std::uint32_t drumTones = loadU16(counts);
         const std::uint32_t drumSets = loadU16(counts + 2) + 1u;
-        if (drumTones > ToneBank::drumToneCapacity || drumSets > ToneBank::drumSetCapacity)
-            return false;
+        if (drumTones > ToneBank::drumToneCapacity)
+            return refuse(BankLoadResult::tooManyDrumTones, drumTones);
+        if (drumSets > ToneBank::drumSetCapacity)
+            return refuse(BankLoadResult::tooManyDrumSets, drumSets);
 
         bytes.resize(drumTones * recordSize);
-        if (!in.read(bytes.data(), bytes.size()))
+        if (!take(bytes.data(), bytes.size()))
             return false;
         std::vector<std::uint32_t> drumWaves(drumTones);
         bank.drumTones_.resize(std::max(drumTones, 1u));
@@ -102,18 +108,18 @@ public:
         bank.drumSetCount_ = drumSets;
 
         bytes.resize(drumSets * drumMapBytes);
-        if (!in.read(bytes.data(), bytes.size()))
+        if (!take(bytes.data(), bytes.size()))
             return false;
         loadDrumMaps(bytes.data(), drumSets, *bank.drumMaps_);
 
         unsigned char waveCountBytes[4];
-        if (!in.read(waveCountBytes, 4))
+        if (!take(waveCountBytes, 4))
             return false;
         const std::uint32_t waveCount = loadU32(waveCountBytes);
         if (waveCount > ToneBank::waveCapacity)
-            return false;
+            return refuse(BankLoadResult::tooManyWaves, waveCount);
         bytes.resize(std::size_t{waveCount} * 4);
-        if (!in.read(bytes.data(), bytes.size()))
+        if (!take(bytes.data(), bytes.size()))
             return false;
         std::vector<std::uint32_t> sizes(waveCount);
         std::uint64_t totalSize = 0;
@@ -123,22 +129,24 @@ public:
         }
         // A size that claims more than the file holds is refused before anything of
         // that size is allocated.
-        const std::int64_t left = in.remaining();
-        if (left < 0 || totalSize > static_cast<std::uint64_t>(left))
-            return false;
+        const std::int64_t left = in_.remaining();
+        if (left < 0)
+            return refuse(BankLoadResult::readFailed);
+        if (totalSize > static_cast<std::uint64_t>(left))
+            return refuse(BankLoadResult::wavesPastEnd);
 
         bank.waves_.clear();
         bank.waves_.reserve(waveCount);
         for (std::uint32_t i = 0; i < waveCount; ++i) {
             auto block = std::make_shared<WaveBlock>(sizes[i]);
-            if (!in.read(block->samples.data(), sizes[i]))
+            if (!take(block->samples.data(), sizes[i]))
                 return false;
             bank.waves_.push_back(std::move(block));
         }
 
         if (drumSets > 1) {
             bytes.resize(drumSetMapBytes);
-            if (!in.read(bytes.data(), bytes.size()))
+            if (!take(bytes.data(), bytes.size()))
                 return false;
             for (std::uint32_t p = 0; p < ToneBank::programCount; ++p)
                 bank.drumSetMap_[p] = static_cast<std::int32_t>(loadU32(bytes.data() + 4 * p));
@@ -156,27 +164,73 @@ public:
             bank.drumTones_[i].wave = waveFor(drumWaves[i]);
         return true;
     }
-};
 
-bool ToneBank::loadBank(const char* fileName)
-{
-    try {
-        File file;
-        if (!file.open(fileName, File::genericRead))
-            return false;
-        auto fresh = std::make_unique<ToneBank>();
-        // What the file does not store keeps its value: the drum maps beyond the sets
-        // in use, and drum-tone slot 0, which the next added drum tone copies.
-        *fresh->drumMaps_ = *drumMaps_;
-        if (!drumTones_.empty())
-            fresh->drumTones_.assign(1, drumTones_[0]);
-        if (!BankFileReader::read(file, *fresh))
-            return false;
-        *this = std::move(*fresh);
-        return true;
-    } catch (const std::bad_alloc&) {
+private:
+    // An exact read. One that fails with nothing left to read ran into the end of the
+    // file, which is then truncated; otherwise reading failed.
+    bool take(void* buffer, std::size_t count)
+    {
+        if (in_.read(buffer, count))
+            return true;
+        return refuse(in_.remaining() == 0 ? BankLoadResult::truncated : BankLoadResult::readFailed);
+    }
+
+    bool refuse(BankLoadResult::Reason reason, std::uint32_t count = 0)
+    {
+        result_.reason = reason;
+        result_.count = count;
         return false;
     }
+
+    BufferedReader in_;
+    BankLoadResult& result_;
+};
+
+std::string describeBankLoadFailure(const BankLoadResult& result)
+{
+    const auto overCapacity = [&](const char* what, std::uint32_t capacity) {
+        return "it claims " + std::to_string(result.count) + " " + what + ", more than the " +
+               std::to_string(capacity) + " a bank holds";
+    };
+    switch (result.reason) {
+    case BankLoadResult::none: return "no error";
+    case BankLoadResult::cannotOpen: return describeOpenError(result.openError);
+    case BankLoadResult::notZbk: return "it is not a ZBK bank (it does not start with ZBK0 or ZBK1)";
+    case BankLoadResult::truncated: return "it is truncated (it ends before the parts its counts announce)";
+    case BankLoadResult::tooManyDrumTones: return overCapacity("drum tones", ToneBank::drumToneCapacity);
+    case BankLoadResult::tooManyDrumSets: return overCapacity("drum sets", ToneBank::drumSetCapacity);
+    case BankLoadResult::tooManyWaves: return overCapacity("waves", ToneBank::waveCapacity);
+    case BankLoadResult::wavesPastEnd: return "it is damaged (its waves' sizes add up to more than the file holds)";
+    case BankLoadResult::readFailed: return "reading it failed";
+    case BankLoadResult::outOfMemory: return "out of memory";
+    }
+    return "unknown error";
+}
+
+bool ToneBank::loadBank(const char* fileName, BankLoadResult* result)
+{
+    BankLoadResult why;
+    try {
+        File file;
+        if (file.open(fileName, File::genericRead)) {
+            auto fresh = std::make_unique<ToneBank>();
+            // What the file does not store keeps its value: the drum maps beyond the
+            // sets in use, and drum-tone slot 0, which the next added drum tone copies.
+            *fresh->drumMaps_ = *drumMaps_;
+            if (!drumTones_.empty())
+                fresh->drumTones_.assign(1, drumTones_[0]);
+            if (BankFileReader(file, why).read(*fresh))
+                *this = std::move(*fresh);
+        } else {
+            why.reason = BankLoadResult::cannotOpen;
+            why.openError = file.openError;
+        }
+    } catch (const std::bad_alloc&) {
+        why.reason = BankLoadResult::outOfMemory;
+    }
+    if (result)
+        *result = why;
+    return why.reason == BankLoadResult::none;
 }
 
 bool ToneBank::saveBank(const char* fileName) const

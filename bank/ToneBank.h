@@ -1,5 +1,6 @@
 #pragma once
 
+#include "bank/BankLoadResult.h"
 #include "bank/ToneRecord.h"
 #include "bank/WavRefusal.h"
 
@@ -78,7 +79,8 @@ public:
 
     // --- files (BankFile.cpp) -----------------------------------------------------
     // Reads a ZBK0 or ZBK1 file. On any failure the bank is left exactly as it was.
-    bool loadBank(const char* fileName);
+    // `result` (when given) takes the file's format, or why it was not loaded.
+    bool loadBank(const char* fileName, BankLoadResult* result = nullptr);
     // Writes the bank as ZBK1. The target is replaced only once the whole file is on
     // disk; on failure the old file is untouched.
     bool saveBank(const char* fileName) const;
@@ -87,8 +89,9 @@ public:
     // Appends the samples of a mono PCM WAV file (8, 16, 24 or 32-bit integer) as a
     // new wave, each sample's high byte as a signed 8-bit sample. The bank's first wave
     // becomes the wave of every instrument tone and drum-tone slot. On failure the
-    // bank is unchanged, and `refusal` (when given) says why.
-    bool importWav(const char* fileName, WavRefusal* refusal = nullptr);
+    // bank is unchanged, and `refusal` (when given) says why; for a file that cannot be
+    // opened, `openError` (when given) takes File::openError.
+    bool importWav(const char* fileName, WavRefusal* refusal = nullptr, int* openError = nullptr);
     // Writes wave i as an 8-bit mono PCM file at 44100 Hz. The target is replaced
     // only once the whole file is on disk; on failure the old file is untouched.
     bool exportWav(const char* fileName, std::uint32_t waveIndex) const;

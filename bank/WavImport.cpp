@@ -120,12 +120,14 @@ WavRefusal refusalOf(RiffChunkWalker::Result result, WavRefusal missing)
     return WavRefusal::readFailed;
 }
 
-WavRefusal readWavFile(const char* fileName, WaveRef& block)
+WavRefusal readWavFile(const char* fileName, WaveRef& block, int& openError)
 {
     try {
         File file;
-        if (!file.open(fileName, File::genericRead))
+        if (!file.open(fileName, File::genericRead)) {
+            openError = file.openError;
             return WavRefusal::cannotOpen;
+        }
         RiffChunkWalker walker(file);
         RiffChunk chunk;
         SampleFormat format;
@@ -166,10 +168,11 @@ const char* describeWavRefusal(WavRefusal refusal)
     return "unknown error";
 }
 
-bool ToneBank::importWav(const char* fileName, WavRefusal* refusal)
+bool ToneBank::importWav(const char* fileName, WavRefusal* refusal, int* openError)
 {
     WaveRef block;
-    WavRefusal why = waveCount() >= waveCapacity ? WavRefusal::tableFull : readWavFile(fileName, block);
+    int whyNotOpened = 0;
+    WavRefusal why = waveCount() >= waveCapacity ? WavRefusal::tableFull : readWavFile(fileName, block, whyNotOpened);
     if (why == WavRefusal::none) {
         try {
             // Slot 0 is what the next added drum tone copies, so it takes the first
@@ -198,5 +201,7 @@ bool ToneBank::importWav(const char* fileName, WavRefusal* refusal)
     }
     if (refusal)
         *refusal = why;
+    if (openError)
+        *openError = whyNotOpened;
     return why == WavRefusal::none;
 }

@@ -69,3 +69,10 @@ double parseSeconds(const std::string& text, const std::string& what)
         throw CommandError(what + " must be a number of seconds from 0 to 3600, not \"" + text + "\"");
     return value;
 }
+
+void refuseStandardInput(const std::string& path)
+{
+    if (path == "-")
+        throw CommandError("cannot read standard input (-): banks and WAV files are read from regular files only; "
+                           "save it to a file first");
+}

@@ -1,34 +1,25 @@
 #include "cli/BankInspection.h"
 
+#include "cli/Arguments.h"
 #include "cli/Command.h"
-#include "framework/File.h"
 
 #include <cerrno>
 #include <cstring>
 
-void openBank(ToneBank& bank, const std::string& path)
+std::string openBank(ToneBank& bank, const std::string& path)
 {
-    if (bank.loadBank(path.c_str()))
-        return;
-    File probe;
-    if (!probe.open(path.c_str(), File::genericRead))
-        throw CommandError("cannot open " + path + ": " + std::strerror(errno));
-    throw CommandError(path + " is not a ZBK bank, or it is truncated or damaged");
+    refuseStandardInput(path);
+    BankLoadResult result;
+    if (!bank.loadBank(path.c_str(), &result))
+        throw CommandError((result.reason == BankLoadResult::cannotOpen ? "cannot open " : "cannot load ") + path +
+                           ": " + describeBankLoadFailure(result));
+    return result.format;
 }
 
 void saveBankTo(const ToneBank& bank, const std::string& path)
 {
     if (!bank.saveBank(path.c_str()))
         throw CommandError("cannot save " + path + ": " + std::strerror(errno));
-}
-
-std::string bankVersion(const std::string& path)
-{
-    File file;
-    char magic[4];
-    if (!file.open(path.c_str(), File::genericRead) || !file.read(magic, 4))
-        return "?";
-    return std::string(magic, 4);
 }
 
 namespace {

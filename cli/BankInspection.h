@@ -6,12 +6,11 @@
 #include <string>
 #include <vector>
 
-// Loads a bank for a command; a file that cannot be read is a CommandError that says why.
-void openBank(ToneBank& bank, const std::string& path);
+// Loads a bank for a command and gives its format ("ZBK0" or "ZBK1"); a file that
+// cannot be read is a CommandError that says why.
+std::string openBank(ToneBank& bank, const std::string& path);
 // Saves a bank for a command (atomically); failure is a CommandError.
 void saveBankTo(const ToneBank& bank, const std::string& path);
-// "ZBK0" or "ZBK1", as the file's first four bytes say.
-std::string bankVersion(const std::string& path);
 
 // Every inconsistency the bank carries, one readable line each.
 std::vector<std::string> findInconsistencies(const ToneBank& bank);

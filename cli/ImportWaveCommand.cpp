@@ -1,6 +1,7 @@
 #include "cli/Arguments.h"
 #include "cli/BankInspection.h"
 #include "cli/Command.h"
+#include "framework/File.h"
 
 namespace {
 
@@ -12,10 +13,15 @@ int runImportWave(Arguments& args, CommandContext& context)
     openBank(bank, paths[0]);
     // Every file is read before anything is saved, so one refused file saves nothing.
     for (std::size_t f = 1; f < paths.size(); ++f) {
+        refuseStandardInput(paths[f]);
         WavRefusal refusal = WavRefusal::none;
-        if (!bank.importWav(paths[f].c_str(), &refusal))
-            throw CommandError("cannot import " + paths[f] + ": " + describeWavRefusal(refusal) +
+        int openError = 0;
+        if (!bank.importWav(paths[f].c_str(), &refusal, &openError)) {
+            const std::string cause = describeWavRefusal(refusal);
+            throw CommandError("cannot import " + paths[f] + ": " +
+                               (refusal == WavRefusal::cannotOpen ? cause + ": " + describeOpenError(openError) : cause) +
                                "; nothing was saved");
+        }
         const std::uint32_t wave = bank.waveCount() - 1;
         context.out << "wave " << wave << ": " << bank.waveSize(wave) << " samples from " << paths[f] << '\n';
     }

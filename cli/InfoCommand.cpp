@@ -9,11 +9,11 @@ int runInfo(Arguments& args, CommandContext& context)
     const bool json = args.takeFlag("--json");
     const std::string path = args.positionals(1)[0];
     ToneBank bank;
-    openBank(bank, path);
+    const std::string format = openBank(bank, path);
     if (json)
-        writeBankJson(bank, bankVersion(path), context.out);
+        writeBankJson(bank, format, context.out);
     else
-        writeBankSummary(bank, bankVersion(path), context.out);
+        writeBankSummary(bank, format, context.out);
     return 0;
 }
 

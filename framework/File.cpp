@@ -2,7 +2,9 @@
 
 #include "platform/FileSystem.h"
 
+#include <cerrno>
 #include <cstdio>
+#include <cstring>
 
 File::~File()
 {
@@ -12,11 +14,14 @@ File::~File()
 bool File::open(const char* fileName, std::uint32_t access)
 {
     close();
-    handle_ = osfile::openFile(fileName, access != genericRead);
-    if (handle_ < 0) {
+    const int descriptor = osfile::openFile(fileName, access != genericRead);
+    if (descriptor < 0) {
+        openError = descriptor == osfile::notRegularFile ? notRegularFile : errno;
         status = errorOpen;
         return false;
     }
+    handle_ = descriptor;
+    openError = 0;
     return true;
 }
 
@@ -97,4 +102,13 @@ bool File::flush()
         return false;
     }
     return true;
+}
+
+std::string describeOpenError(int openError)
+{
+    if (openError == File::notRegularFile)
+        return "it is not a regular file (a pipe, a FIFO or a device); save it to a file first";
+    if (openError == EISDIR)
+        return "it is a directory";
+    return std::strerror(openError);
 }

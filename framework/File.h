@@ -2,6 +2,7 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <string>
 
 // A thin owner of one open file with exact reads: a read succeeds only when every byte
 // asked for arrived, a write only when every byte was written. Files opened for
@@ -43,7 +44,16 @@ public:
     bool flush();
 
     std::uint32_t status = 0;
+    // Why the last open failed: the system's error number, or notRegularFile for a
+    // pipe, a FIFO or a device named for reading (refused at once: every reader here
+    // needs the file's size and seeks in it). 0 after a successful open.
+    static constexpr int notRegularFile = -1;
+    int openError = 0;
 
 private:
     int handle_ = -1;
 };
+
+// The reason an open failed, as a phrase for messages: "No such file or directory",
+// "it is a directory", ...
+std::string describeOpenError(int openError);

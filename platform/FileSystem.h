@@ -9,9 +9,14 @@
 
 namespace osfile {
 
+// openFile's answer for a name to read that is not a regular file or a directory: a
+// pipe, a FIFO, a device.
+constexpr int notRegularFile = -2;
+
 // Opens an existing file for reading, or creates or empties one for writing (readable
 // and writable as the user's defaults allow); binary, and not inherited by programs
-// this one starts. A descriptor, or -1.
+// this one starts. A descriptor, or -1 with errno set (EISDIR for a directory to read),
+// or notRegularFile. Whatever the name is, opening it never waits for a writer.
 int openFile(const char* utf8Name, bool forWriting);
 // Moves up to `count` bytes, fewer when the system says so; how many, 0 at the end of
 // the file, or -1 on an error (an interrupted call is tried again, not reported).

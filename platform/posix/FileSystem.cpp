@@ -12,8 +12,24 @@ int openFile(const char* utf8Name, bool forWriting)
 {
     if (utf8Name == nullptr)
         return -1;
-    const int flags = forWriting ? (O_WRONLY | O_CREAT | O_TRUNC) : O_RDONLY;
-    return ::open(utf8Name, flags | O_CLOEXEC, 0666);
+    if (forWriting)
+        return ::open(utf8Name, O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0666);
+    // A FIFO without a writer would hold the open for ever; without waiting, it is seen
+    // for what it is and refused like a pipe, since readers here need a size and seeks.
+    const int descriptor = ::open(utf8Name, O_RDONLY | O_NONBLOCK | O_CLOEXEC);
+    if (descriptor < 0)
+        return -1;
+    struct stat info {};
+    if (::fstat(descriptor, &info) != 0 || !S_ISREG(info.st_mode)) {
+        const bool directory = S_ISDIR(info.st_mode);
+        ::close(descriptor);
+        if (!directory)
+            return notRegularFile;
+        errno = EISDIR;
+        return -1;
+    }
+    ::fcntl(descriptor, F_SETFL, ::fcntl(descriptor, F_GETFL) & ~O_NONBLOCK);
+    return descriptor;
 }
 
 long long readFile(int descriptor, void* buffer, std::size_t count)

@@ -6,6 +6,7 @@
 #include "platform/windows/WideFileName.h"
 
 #include <algorithm>
+#include <cerrno>
 #include <fcntl.h>
 #include <io.h>
 #include <sys/stat.h>
@@ -22,8 +23,22 @@ int openFile(const char* utf8Name, bool forWriting)
 {
     if (utf8Name == nullptr)
         return -1;
+    const std::wstring name = wideFileName(utf8Name);
     const int flags = forWriting ? (_O_WRONLY | _O_CREAT | _O_TRUNC) : _O_RDONLY;
-    return ::_wopen(wideFileName(utf8Name).c_str(), flags | _O_BINARY | _O_NOINHERIT, _S_IREAD | _S_IWRITE);
+    const int descriptor = ::_wopen(name.c_str(), flags | _O_BINARY | _O_NOINHERIT, _S_IREAD | _S_IWRITE);
+    if (descriptor < 0) {
+        // Windows refuses a directory as "permission denied"; say what it is.
+        const DWORD attributes = GetFileAttributesW(name.c_str());
+        if (attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY) != 0)
+            errno = EISDIR;
+        return -1;
+    }
+    struct _stati64 info {};
+    if (!forWriting && (::_fstati64(descriptor, &info) != 0 || (info.st_mode & _S_IFMT) != _S_IFREG)) {
+        ::_close(descriptor);
+        return notRegularFile;
+    }
+    return descriptor;
 }
 
 long long readFile(int descriptor, void* buffer, std::size_t count)

@@ -184,3 +184,67 @@ TEST(BankCommands, TheVersionIsTheOneInTheEditorsCaption)
     const std::string text(script.begin(), script.end());
     EXPECT_NE(text.find("CAPTION \"ZBK-EDIT v" + version + "\""), std::string::npos) << "version " << version;
 }
+
+// Every refusal names its cause: what the path is, what the system said, which count is
+// over the capacity and by how much.
+TEST(BankCommands, RefusalsNameTheirCause)
+{
+    TempDir dir;
+    const std::string good = dir.file("good.zbk");
+    ToneBank().saveBank(good.c_str());
+    const auto bytes = readBytes(good);
+    const std::size_t counts = 8 + 128 * 72;
+    int damagedFiles = 0;
+    auto damaged = [&](std::size_t at, std::vector<std::uint8_t> value) {
+        auto copy = bytes;
+        std::copy(value.begin(), value.end(), copy.begin() + static_cast<std::ptrdiff_t>(at));
+        const std::string path = dir.file("bad" + std::to_string(damagedFiles++) + ".zbk");
+        writeBytes(path, copy);
+        return path;
+    };
+    writeBytes(dir.file("short.zbk"), std::vector<std::uint8_t>(bytes.begin(), bytes.begin() + 100));
+    std::filesystem::create_directory(dir.file("folder"));
+    const std::string wav = dir.file("w.wav");
+    const std::vector<std::pair<std::vector<std::string>, std::string>> cases = {
+        {{"check", dir.file("folder")}, "cannot open " + dir.file("folder") + ": it is a directory"},
+        {{"info", dir.file("missing.zbk")}, "cannot open " + dir.file("missing.zbk") + ": No such file or directory"},
+        {{"info", "-"}, "cannot read standard input (-)"},
+        {{"info", dir.file("short.zbk")}, "cannot load " + dir.file("short.zbk") + ": it is truncated"},
+        {{"info", damaged(0, {'Z', 'B', 'K', '9'})}, "it is not a ZBK bank"},
+        {{"info", damaged(counts, {0x01, 0x40})}, "it claims 16385 drum tones, more than the 16384 a bank holds"},
+        {{"info", damaged(counts + 2, {0x80, 0})}, "it claims 129 drum sets, more than the 128 a bank holds"},
+        {{"info", damaged(counts + 4 + 512, {0x81, 0x40, 0, 0})}, "it claims 16513 waves, more than the 16512"},
+        {{"import-wave", good, dir.file("folder")}, "the file cannot be opened: it is a directory"},
+        {{"import-wave", good, dir.file("missing.wav")}, "the file cannot be opened: No such file or directory"},
+        {{"import-wave", good, "-"}, "cannot read standard input (-)"},
+    };
+    for (const auto& [args, message] : cases) {
+        const ZbkRun run = zbk(args);
+        EXPECT_EQ(run.status, 1) << args[1];
+        EXPECT_NE(run.err.find(message), std::string::npos) << run.err;
+    }
+    EXPECT_EQ(readBytes(good), bytes);
+}
+
+#ifndef _WIN32
+// A pipe or a FIFO is refused at once, opened once: a FIFO whose writer has gone (or
+// never came) must not hold the tool for ever.
+TEST(BankCommands, PipesAndFifosAreRefusedAtOnce)
+{
+    TempDir dir;
+    const std::string tool = ZBK_TOOL_PATH;
+    const std::string bank = dir.file("b.zbk");
+    const std::string output = dir.file("err.txt");
+    ASSERT_EQ(zbk({"new", bank}).status, 0);
+    ASSERT_EQ(runCommand("mkfifo " + dir.file("fifo")), 0);
+    for (const std::string& command : {"cat " + bank + " | " + tool + " info /dev/stdin",
+                                       "timeout 10 " + tool + " check " + dir.file("fifo"),
+                                       "timeout 10 " + tool + " import-wave " + bank + " " + dir.file("fifo")}) {
+        EXPECT_EQ(runCommand(command + " 2> " + output), 1) << command;
+        const auto text = readBytes(output);
+        EXPECT_NE(std::string(text.begin(), text.end()).find("it is not a regular file (a pipe, a FIFO or a device)"),
+                  std::string::npos)
+            << command;
+    }
+}
+#endif
