@@ -2,6 +2,8 @@
 
 #include "audio/SoundDevice.h"
 
+#include <algorithm>
+
 bool OfflineWaveOut::open(const WaveFormat& format, DoneCallback callback, void* context)
 {
     std::lock_guard lock(mutex_);
@@ -48,6 +50,7 @@ bool OfflineWaveOut::prepare(WaveHeader& header)
 bool OfflineWaveOut::write(WaveHeader& header)
 {
     bool playAtOnce = false;
+    bool wakeWaiters = false;
     {
         std::lock_guard lock(mutex_);
         const std::uint32_t flags = header.flags.load();
@@ -59,6 +62,9 @@ bool OfflineWaveOut::write(WaveHeader& header)
         if (keepBytes_)
             bytes_.insert(bytes_.end(), header.data, header.data + header.bufferLength);
         ++writeCount_;
+        wakeWaiters = writeCount_ >= awaitedWrites_;
+        if (wakeWaiters)
+            awaitedWrites_ = noWritesAwaited;
         if (playOnWrite_ > 0 && !paused_) {
             --playOnWrite_;
             playAtOnce = true;
@@ -67,7 +73,8 @@ bool OfflineWaveOut::write(WaveHeader& header)
             queue_.push_back(&header);
         }
     }
-    written_.notify_all();
+    if (wakeWaiters)
+        written_.notify_all();
     if (playAtOnce)
         finish(header);
     return true;
@@ -124,8 +131,24 @@ bool OfflineWaveOut::playNext()
 
 bool OfflineWaveOut::playNextAndWait(SoundDevice& device, std::chrono::milliseconds timeout)
 {
+    return playAndWait(device, 1, timeout);
+}
+
+bool OfflineWaveOut::playAndWait(SoundDevice& device, std::size_t count, std::chrono::milliseconds timeout)
+{
+    if (count == 0 || count > SoundDevice::bufferCount)
+        return false;
     const std::size_t before = writeCount();
-    return playNext() && waitForWrites(before + 1, timeout) && device.waitUntilIdle(timeout);
+    for (std::size_t played = 0; played < count; ++played)
+        if (!playNext())
+            return false;
+    return waitForWrites(before + count, timeout) && device.waitUntilIdle(timeout);
+}
+
+void OfflineWaveOut::reserveBytes(std::size_t bytes)
+{
+    std::lock_guard lock(mutex_);
+    bytes_.reserve(bytes_.size() + bytes);
 }
 
 void OfflineWaveOut::playOnWrite(std::size_t count)
@@ -179,7 +202,13 @@ std::size_t OfflineWaveOut::writeCount() const
 bool OfflineWaveOut::waitForWrites(std::size_t count, std::chrono::milliseconds timeout) const
 {
     std::unique_lock lock(mutex_);
-    return written_.wait_for(lock, timeout, [&] { return writeCount_ >= count; });
+    const auto deadline = std::chrono::steady_clock::now() + timeout;
+    while (writeCount_ < count) {
+        awaitedWrites_ = std::min(awaitedWrites_, count);
+        if (written_.wait_until(lock, deadline) == std::cv_status::timeout)
+            return writeCount_ >= count;
+    }
+    return true;
 }
 
 std::vector<std::uint8_t> OfflineWaveOut::writtenBytes(std::size_t firstWrite) const
@@ -189,6 +218,19 @@ std::vector<std::uint8_t> OfflineWaveOut::writtenBytes(std::size_t firstWrite) c
         return {};
     return std::vector<std::uint8_t>(bytes_.begin() + static_cast<std::ptrdiff_t>(writeOffsets_[firstWrite]),
                                      bytes_.end());
+}
+
+std::vector<std::uint8_t> OfflineWaveOut::takeWrittenBytes(std::size_t firstWrite)
+{
+    std::lock_guard lock(mutex_);
+    std::vector<std::uint8_t> bytes;
+    if (firstWrite < writeOffsets_.size()) {
+        bytes_.erase(bytes_.begin(), bytes_.begin() + static_cast<std::ptrdiff_t>(writeOffsets_[firstWrite]));
+        bytes.swap(bytes_);
+    }
+    bytes_.clear();
+    writeOffsets_.assign(writeOffsets_.size(), 0);
+    return bytes;
 }
 
 bool OfflineWaveOut::consumeFailure(Operation operation)

@@ -37,6 +37,14 @@ public:
     // render thread is idle again. False when nothing was played or the refill did not
     // come within `timeout`.
     bool playNextAndWait(SoundDevice& device, std::chrono::milliseconds timeout = std::chrono::seconds(10));
+    // The same for `count` buffers, played one after the other, oldest first (at most a
+    // ring of them, so that the refills never look like falling behind): the render
+    // thread refills them in as few wake-ups as it can, and the bytes written are those
+    // that `count` calls of playNextAndWait give.
+    bool playAndWait(SoundDevice& device, std::size_t count,
+                     std::chrono::milliseconds timeout = std::chrono::seconds(10));
+    // Room for the copies of `bytes` more bytes, so that keeping them moves nothing.
+    void reserveBytes(std::size_t bytes);
     // The next `count` buffers written are played at once, inside `write`.
     void playOnWrite(std::size_t count);
     // The next `count` calls of `operation` fail.
@@ -53,6 +61,8 @@ public:
     bool waitForWrites(std::size_t count, std::chrono::milliseconds timeout) const;
     // The bytes of the buffers written since `open`, from write number `firstWrite` on.
     std::vector<std::uint8_t> writtenBytes(std::size_t firstWrite = 0) const;
+    // The same bytes, handed over rather than copied; the output keeps none of them.
+    std::vector<std::uint8_t> takeWrittenBytes(std::size_t firstWrite = 0);
 
 private:
     bool consumeFailure(Operation operation);
@@ -70,6 +80,10 @@ private:
     std::size_t failures_[3] = {0, 0, 0};
     bool keepBytes_ = true;
     std::size_t writeCount_ = 0;
+    // The fewest writes a waiter waits for: a write wakes the waiters only once they
+    // are there, so that a wait for a whole ring of refills is woken once, not for each.
+    mutable std::size_t awaitedWrites_ = noWritesAwaited;
+    static constexpr std::size_t noWritesAwaited = static_cast<std::size_t>(-1);
     std::vector<std::size_t> writeOffsets_;
     std::vector<std::uint8_t> bytes_;
 };

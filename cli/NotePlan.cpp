@@ -5,6 +5,7 @@
 #include "cli/Command.h"
 #include "synth/NoteTable.h"
 
+#include <algorithm>
 #include <cmath>
 #include <string>
 
@@ -72,17 +73,23 @@ std::vector<std::uint8_t> renderNoteOffline(const NotePlan& plan, std::int32_t b
     startNote(synth, plan);
 
     // The eight silent buffers queued at open come first; each one played is refilled
-    // once, and waiting for that refill keeps the note-off on its buffer boundary.
+    // once. A whole ring is played at a time, so that the render thread is woken once
+    // for many refills rather than once for each, and waiting for the refills of the
+    // hold's last buffer keeps the note-off on its buffer boundary.
     const std::size_t queuedAtOpen = output.writeCount();
     const std::uint32_t held = buffersFor(plan.hold, device);
     const std::uint32_t total = held + buffersFor(plan.release, device);
-    for (std::uint32_t refill = 0; refill < total; ++refill) {
+    output.reserveBytes(std::size_t{total} * static_cast<std::size_t>(device.bufferBytes()));
+    for (std::uint32_t refill = 0; refill < total;) {
         if (refill == held)
             synth.noteOff();
-        if (!output.playNextAndWait(device))
+        const std::uint32_t end = refill < held ? held : total;
+        const std::uint32_t count = std::min<std::uint32_t>(end - refill, SoundDevice::bufferCount);
+        if (!output.playAndWait(device, count))
             throw CommandError("the sound device stopped refilling its buffers");
+        refill += count;
     }
-    std::vector<std::uint8_t> bytes = output.writtenBytes(queuedAtOpen);
+    std::vector<std::uint8_t> bytes = output.takeWrittenBytes(queuedAtOpen);
     synth.silence();
     device.close();
     return bytes;
