@@ -14,6 +14,8 @@ packages=(
   fonts-ipafont-gothic fontconfig
   # looking at the program as a user does: screenshots, real WAV files, measurements
   xvfb xauth xdotool imagemagick sox alsa-utils
+  # checking the installed desktop entry
+  desktop-file-utils
   # the Windows programs: MinGW-w64 cross compiler, and Wine to run them
   g++-mingw-w64-x86-64 binutils-mingw-w64-x86-64 wine wine64 fonts-wine
 )

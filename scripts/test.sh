@@ -20,6 +20,22 @@ echo "== release build"
 build build/release -DCMAKE_BUILD_TYPE=Release
 run_tests build/release
 
+echo "== installing the release build, as the README says"
+prefix=$(mktemp -d)
+trap 'rm -rf "$prefix"' EXIT
+cmake --install build/release --prefix "$prefix" > /dev/null
+for file in bin/zbk bin/zbkedit share/applications/zbkedit.desktop \
+    share/icons/hicolor/scalable/apps/zbkedit.svg share/man/man1/zbk.1; do
+  [ -s "$prefix/$file" ] || { echo "cmake --install did not install $file"; exit 1; }
+done
+desktop-file-validate "$prefix/share/applications/zbkedit.desktop"
+"$prefix/bin/zbk" --version
+# Every command's usage is in the manual page.
+for command in $("$prefix/bin/zbk" --help | sed -n 's/^  \([a-z-]*\) .*/\1/p'); do
+  grep -q "usage: zbk $command" "$prefix/share/man/man1/zbk.1" ||
+    { echo "the manual page lacks zbk $command"; exit 1; }
+done
+
 echo "== AddressSanitizer + UndefinedBehaviorSanitizer build"
 sanitize="-fsanitize=address,undefined -fno-sanitize-recover=all -fno-omit-frame-pointer"
 build build/asan -DCMAKE_BUILD_TYPE=RelWithDebInfo -DZBK_WITH_BENCH=OFF \
