@@ -31,8 +31,13 @@ if [ -z "$window" ]; then
   echo "zbkedit.exe: no window captioned '$caption' appeared"
   exit 1
 fi
-# Keys reach a Wine window only once it has the focus.
-xdotool windowfocus --sync "$window"
+# Keys reach a Wine window only once it has the focus. A window found a moment before it
+# can be viewed refuses the focus (X's BadMatch), so it is asked again.
+for attempt in 1 2 3 4 5; do
+  xdotool windowfocus --sync "$window" 2> /dev/null && break
+  [ "$attempt" -eq 5 ] && { echo "zbkedit.exe: its window never took the focus"; exit 1; }
+  sleep 1
+done
 xdotool key alt+f
 sleep 0.5
 xdotool key x
