@@ -40,6 +40,18 @@ void repaint(HWND view)
     UpdateWindow(view);
 }
 
+// Times repaints of the view `id` of the window, then closes it.
+void timeRepaints(benchmark::State& state, std::unique_ptr<EditorDialog>& editor, int id)
+{
+    HWND view = GetDlgItem(editor->hwnd, id);
+    RECT client{};
+    GetClientRect(view, &client);
+    for (auto _ : state)
+        repaint(view);
+    state.counters["columns"] = client.right;
+    closeBenchEditor(editor);
+}
+
 void repaintWaveViewOverALongWave(benchmark::State& state)
 {
     auto editor = openBenchEditor();
@@ -55,13 +67,7 @@ void repaintWaveViewOverALongWave(benchmark::State& state)
     editor->bank.setInstrumentTone(0, tone);
     selectTone(*editor, 0);
     editor->waveView.setScrollPos(length / 2);
-    HWND view = GetDlgItem(editor->hwnd, IDC_WAVE_VIEW);
-    RECT client{};
-    GetClientRect(view, &client);
-    for (auto _ : state)
-        repaint(view);
-    state.counters["columns"] = client.right;
-    closeBenchEditor(editor);
+    timeRepaints(state, editor, IDC_WAVE_VIEW);
 }
 BENCHMARK(repaintWaveViewOverALongWave)->Unit(benchmark::kMillisecond);
 
@@ -72,13 +78,7 @@ void repaintEnvelopeThatNeverEnds(benchmark::State& state)
     tone.AR = 1;          // one level a tick, ...
     tone.DL = 0x7F0000;   // ... so the attack outlasts every column
     editor->envelopeView.setTone(tone);
-    HWND view = GetDlgItem(editor->hwnd, IDC_ENVELOPE_VIEW);
-    RECT client{};
-    GetClientRect(view, &client);
-    for (auto _ : state)
-        repaint(view);
-    state.counters["columns"] = client.right;
-    closeBenchEditor(editor);
+    timeRepaints(state, editor, IDC_ENVELOPE_VIEW);
 }
 BENCHMARK(repaintEnvelopeThatNeverEnds)->Unit(benchmark::kMillisecond);
 
