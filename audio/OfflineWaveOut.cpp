@@ -59,7 +59,9 @@ bool OfflineWaveOut::write(WaveHeader& header)
             return false;
         header.flags.fetch_and(~WaveHeader::done);
         writeOffsets_.push_back(bytes_.size());
-        if (keepBytes_)
+        if (delivery_)
+            delivery_(header.data, header.bufferLength);
+        else if (keepBytes_)
             bytes_.insert(bytes_.end(), header.data, header.data + header.bufferLength);
         ++writeCount_;
         wakeWaiters = writeCount_ >= awaitedWrites_;
@@ -138,17 +140,17 @@ bool OfflineWaveOut::playAndWait(SoundDevice& device, std::size_t count, std::ch
 {
     if (count == 0 || count > SoundDevice::bufferCount)
         return false;
-    const std::size_t before = writeCount();
+    const std::uint64_t before = device.refillCount();
     for (std::size_t played = 0; played < count; ++played)
         if (!playNext())
             return false;
-    return waitForWrites(before + count, timeout) && device.waitUntilIdle(timeout);
+    return device.waitForRefills(before + count, timeout);
 }
 
-void OfflineWaveOut::reserveBytes(std::size_t bytes)
+void OfflineWaveOut::deliverTo(Delivery delivery)
 {
     std::lock_guard lock(mutex_);
-    bytes_.reserve(bytes_.size() + bytes);
+    delivery_ = std::move(delivery);
 }
 
 void OfflineWaveOut::playOnWrite(std::size_t count)
@@ -218,19 +220,6 @@ std::vector<std::uint8_t> OfflineWaveOut::writtenBytes(std::size_t firstWrite) c
         return {};
     return std::vector<std::uint8_t>(bytes_.begin() + static_cast<std::ptrdiff_t>(writeOffsets_[firstWrite]),
                                      bytes_.end());
-}
-
-std::vector<std::uint8_t> OfflineWaveOut::takeWrittenBytes(std::size_t firstWrite)
-{
-    std::lock_guard lock(mutex_);
-    std::vector<std::uint8_t> bytes;
-    if (firstWrite < writeOffsets_.size()) {
-        bytes_.erase(bytes_.begin(), bytes_.begin() + static_cast<std::ptrdiff_t>(writeOffsets_[firstWrite]));
-        bytes.swap(bytes_);
-    }
-    bytes_.clear();
-    writeOffsets_.assign(writeOffsets_.size(), 0);
-    return bytes;
 }
 
 bool OfflineWaveOut::consumeFailure(Operation operation)

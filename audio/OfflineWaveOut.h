@@ -5,6 +5,7 @@
 #include <cstddef>
 #include <cstdint>
 #include <deque>
+#include <functional>
 #include <mutex>
 #include <vector>
 
@@ -43,8 +44,11 @@ public:
     // that `count` calls of playNextAndWait give.
     bool playAndWait(SoundDevice& device, std::size_t count,
                      std::chrono::milliseconds timeout = std::chrono::seconds(10));
-    // Room for the copies of `bytes` more bytes, so that keeping them moves nothing.
-    void reserveBytes(std::size_t bytes);
+    // From now on each buffer written is handed to `delivery` (on the thread that writes
+    // it, in the order written) instead of being copied; an empty one ends this. The
+    // delivery must not throw.
+    using Delivery = std::function<void(const std::uint8_t* data, std::size_t count)>;
+    void deliverTo(Delivery delivery);
     // The next `count` buffers written are played at once, inside `write`.
     void playOnWrite(std::size_t count);
     // The next `count` calls of `operation` fail.
@@ -61,8 +65,6 @@ public:
     bool waitForWrites(std::size_t count, std::chrono::milliseconds timeout) const;
     // The bytes of the buffers written since `open`, from write number `firstWrite` on.
     std::vector<std::uint8_t> writtenBytes(std::size_t firstWrite = 0) const;
-    // The same bytes, handed over rather than copied; the output keeps none of them.
-    std::vector<std::uint8_t> takeWrittenBytes(std::size_t firstWrite = 0);
 
 private:
     bool consumeFailure(Operation operation);
@@ -79,6 +81,7 @@ private:
     std::size_t playOnWrite_ = 0;
     std::size_t failures_[3] = {0, 0, 0};
     bool keepBytes_ = true;
+    Delivery delivery_;
     std::size_t writeCount_ = 0;
     // The fewest writes a waiter waits for: a write wakes the waiters only once they
     // are there, so that a wait for a whole ring of refills is woken once, not for each.

@@ -57,6 +57,7 @@ bool SoundDevice::open(std::int32_t bits, std::int32_t rate, std::int32_t channe
     convertRoutine_ = bits == 8 ? &convert8 : &convert16;
     nextHeader_ = 0;
     writePending_ = false;
+    refills_.store(0);
 
     const auto fail = [this](std::uint32_t code) {
         status = code;
@@ -224,10 +225,12 @@ void SoundDevice::renderThreadMain()
     }
 }
 
-bool SoundDevice::waitUntilIdle(std::chrono::milliseconds timeout)
+// The count is raised before `refilling_` is cleared under the mutex, so a waiter that
+// finds the thread idle also finds every refill of its wake-up counted.
+bool SoundDevice::waitForRefills(std::uint64_t count, std::chrono::milliseconds timeout)
 {
     std::unique_lock lock(idleMutex_);
-    return idleChanged_.wait_for(lock, timeout, [this] { return !refilling_; });
+    return idleChanged_.wait_for(lock, timeout, [this, count] { return !refilling_ && refills_.load() >= count; });
 }
 
 bool SoundDevice::fillNext(int n)
@@ -251,6 +254,7 @@ bool SoundDevice::fillNext(int n)
         return false;
     }
     writePending_ = false;
+    refills_.fetch_add(1);
     nextHeader_ = (nextHeader_ + 1) % bufferCount;
     return true;
 }

@@ -73,11 +73,14 @@ public:
 
     std::mutex& renderLock() { return renderLock_; }
 
-    // Waits until the render thread has no refill in progress. An output that plays
-    // faster than real time (offline) waits for this before it plays the next buffer, so
-    // that every buffer is refilled in a wake-up of its own and the catch-up rule, which
-    // counts the refills of one wake-up, never mistakes it for falling behind.
-    bool waitUntilIdle(std::chrono::milliseconds timeout);
+    // Buffers the render thread has refilled and written since `open`.
+    std::uint64_t refillCount() const { return refills_.load(); }
+    // Waits until `count` buffers were refilled since `open` and the render thread has no
+    // refill in progress. An output that plays faster than real time (offline) waits for
+    // this before it plays the next buffers, so that they are refilled in a wake-up of
+    // their own and the catch-up rule, which counts the refills of one wake-up, never
+    // mistakes it for falling behind. False when the time ran out first.
+    bool waitForRefills(std::uint64_t count, std::chrono::milliseconds timeout);
 
     // The two conversions: clip each value to -32768..32767 and store it as a
     // little-endian 16-bit sample; or add 128, clip to 0..255 and store a byte.
@@ -118,4 +121,5 @@ private:
     std::mutex idleMutex_;
     std::condition_variable idleChanged_;
     bool refilling_ = false;
+    std::atomic<std::uint64_t> refills_{0};
 };

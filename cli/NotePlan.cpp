@@ -59,8 +59,8 @@ std::uint32_t buffersFor(double seconds, const SoundDevice& device)
     return static_cast<std::uint32_t>(std::lround(seconds * device.sampleRate() / bufferFrames));
 }
 
-std::vector<std::uint8_t> renderNoteOffline(const NotePlan& plan, std::int32_t bits, std::int32_t rate,
-                                            std::int32_t channels)
+void renderNoteOffline(const NotePlan& plan, std::int32_t bits, std::int32_t rate, std::int32_t channels,
+                       RenderTarget& target)
 {
     OfflineWaveOut output;
     SoundDevice device(output);
@@ -72,14 +72,14 @@ std::vector<std::uint8_t> renderNoteOffline(const NotePlan& plan, std::int32_t b
         throw CommandError("the sound device refused the voice");
     startNote(synth, plan);
 
-    // The eight silent buffers queued at open come first; each one played is refilled
-    // once. A whole ring is played at a time, so that the render thread is woken once
+    // The eight silent buffers queued at open are played first and are not part of the
+    // sound; each one played is refilled once, and the refills go to `target`. A whole ring is played at a time, so that the render thread is woken once
     // for many refills rather than once for each, and waiting for the refills of the
     // hold's last buffer keeps the note-off on its buffer boundary.
-    const std::size_t queuedAtOpen = output.writeCount();
     const std::uint32_t held = buffersFor(plan.hold, device);
     const std::uint32_t total = held + buffersFor(plan.release, device);
-    output.reserveBytes(std::size_t{total} * static_cast<std::size_t>(device.bufferBytes()));
+    target.begin(std::uint64_t{total} * static_cast<std::uint64_t>(device.bufferBytes()));
+    output.deliverTo([&target](const std::uint8_t* data, std::size_t count) { target.take(data, count); });
     for (std::uint32_t refill = 0; refill < total;) {
         if (refill == held)
             synth.noteOff();
@@ -89,8 +89,7 @@ std::vector<std::uint8_t> renderNoteOffline(const NotePlan& plan, std::int32_t b
             throw CommandError("the sound device stopped refilling its buffers");
         refill += count;
     }
-    std::vector<std::uint8_t> bytes = output.takeWrittenBytes(queuedAtOpen);
+    output.deliverTo(nullptr);
     synth.silence();
     device.close();
-    return bytes;
 }

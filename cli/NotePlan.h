@@ -34,9 +34,20 @@ void startNote(Synth& synth, const NotePlan& plan);
 // How many ring buffers (16 blocks each) `seconds` last on `device`, rounded.
 std::uint32_t buffersFor(double seconds, const SoundDevice& device);
 
+// Where a render's bytes go as they are made.
+class RenderTarget {
+public:
+    virtual ~RenderTarget() = default;
+    // Told once, before any bytes come: how many the render gives in all.
+    virtual void begin(std::uint64_t byteCount) = 0;
+    // The next bytes, in order, on the sound device's render thread. Must not throw.
+    virtual void take(const std::uint8_t* data, std::size_t count) = 0;
+};
+
 // Renders the note through a sound device of the given format and its render thread,
 // one refill at a time: the note is released after the hold's buffers, and the
-// release's buffers follow. The result holds exactly the refilled buffers, in order.
+// release's buffers follow. `target` receives exactly the refilled buffers, in order,
+// as the render thread makes them, so that no render is ever held in memory whole.
 // An unsupported format is a CommandError.
-std::vector<std::uint8_t> renderNoteOffline(const NotePlan& plan, std::int32_t bits, std::int32_t rate,
-                                            std::int32_t channels);
+void renderNoteOffline(const NotePlan& plan, std::int32_t bits, std::int32_t rate, std::int32_t channels,
+                       RenderTarget& target);

@@ -1,28 +1,53 @@
 #include "cli/PcmWavFile.h"
 
-#include "bank/PcmWavHeader.h"
 #include "cli/Command.h"
-#include "framework/BufferedFile.h"
-#include "framework/ReplacingFile.h"
 
 #include <cerrno>
 #include <cstring>
 
-void writePcmWav(const std::string& path, std::int32_t bits, std::int32_t rate, std::int32_t channels,
-                 const std::vector<std::uint8_t>& data)
-{
-    if (data.size() > largestPcmWavData)
-        throw CommandError("the rendered sound is too long for a WAV file");
-    const auto dataBytes = static_cast<std::uint32_t>(data.size());
+namespace {
 
-    ReplacingFile target(path);
-    if (!target.open())
-        throw CommandError("cannot create " + path + ": " + std::strerror(errno));
-    BufferedWriter out(target.file());
-    writePcmWavHeader(out, {static_cast<std::uint16_t>(bits), static_cast<std::uint32_t>(rate),
-                            static_cast<std::uint16_t>(channels)},
-                      dataBytes);
-    out.write(data.data(), data.size());
-    if (!out.finish() || !target.commit())
-        throw CommandError("cannot write " + path + ": " + std::strerror(errno));
+// Room for a few of the device's buffers, so that the bytes a write call hands the
+// system are still in the processor's cache.
+constexpr std::size_t streamBufferBytes = 64 * 1024;
+// The disk is set to work after each such stretch, so that the sync before the file
+// replaces its target finds little left to write.
+constexpr std::uint64_t writebackBytes = 2 * 1024 * 1024;
+
+} // namespace
+
+PcmWavFile::PcmWavFile(std::string path, const PcmFormat& format)
+    : path_(std::move(path)), format_(format), target_(path_)
+{
+}
+
+void PcmWavFile::begin(std::uint64_t byteCount)
+{
+    if (byteCount > largestPcmWavData)
+        throw CommandError("the rendered sound is too long for a WAV file");
+    if (!target_.open())
+        throw CommandError("cannot create " + path_ + ": " + std::strerror(errno));
+    out_.emplace(target_.file(), streamBufferBytes);
+    promised_ = byteCount;
+    written_ = 0;
+    writePcmWavHeader(*out_, format_, static_cast<std::uint32_t>(byteCount));
+}
+
+void PcmWavFile::take(const std::uint8_t* data, std::size_t count)
+{
+    out_->write(data, count);
+    written_ += count;
+    if (written_ - writebackStart_ >= writebackBytes) {
+        target_.file().startWriteback();
+        writebackStart_ = written_;
+    }
+}
+
+void PcmWavFile::commit()
+{
+    if (!out_ || written_ != promised_)
+        throw CommandError("the render gave " + std::to_string(written_) + " of the " +
+                           std::to_string(promised_) + " bytes it announced; " + path_ + " was not written");
+    if (!out_->finish() || !target_.commit())
+        throw CommandError("cannot write " + path_ + ": " + std::strerror(errno));
 }

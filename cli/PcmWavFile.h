@@ -1,11 +1,36 @@
 #pragma once
 
-#include <cstdint>
-#include <string>
-#include <vector>
+#include "bank/PcmWavHeader.h"
+#include "cli/NotePlan.h"
+#include "framework/BufferedFile.h"
+#include "framework/ReplacingFile.h"
 
-// Writes `data` as a PCM WAV file of `bits` (8 unsigned or 16 signed little-endian),
-// `rate` and `channels`. The file is replaced only once it is complete; a failure is a
-// CommandError.
-void writePcmWav(const std::string& path, std::int32_t bits, std::int32_t rate, std::int32_t channels,
-                 const std::vector<std::uint8_t>& data);
+#include <cstdint>
+#include <optional>
+#include <string>
+
+// Writes a PCM WAV file (8-bit samples unsigned, 16-bit signed little-endian) as its
+// samples arrive from a render. The file at `path` is replaced only by `commit`, once
+// every byte promised to `begin` was written; on every other path it stays as it was.
+// Failures are CommandErrors.
+class PcmWavFile : public RenderTarget {
+public:
+    PcmWavFile(std::string path, const PcmFormat& format);
+
+    // Creates the temporary file and writes the header for `byteCount` bytes of data.
+    void begin(std::uint64_t byteCount) override;
+    // A write error sticks and is reported by `commit`.
+    void take(const std::uint8_t* data, std::size_t count) override;
+    void commit();
+    // The data bytes written so far.
+    std::uint64_t dataBytes() const { return written_; }
+
+private:
+    std::string path_;
+    PcmFormat format_;
+    ReplacingFile target_;
+    std::optional<BufferedWriter> out_;
+    std::uint64_t promised_ = 0;
+    std::uint64_t written_ = 0;
+    std::uint64_t writebackStart_ = 0;
+};

@@ -33,10 +33,12 @@ int runRender(Arguments& args, CommandContext& context)
     openBank(*bank, bankPath);
     chooseTone(plan, *bank);
 
-    const std::vector<std::uint8_t> bytes = renderNoteOffline(plan, bits, rate, channels);
-    writePcmWav(*output, bits, rate, channels, bytes);
+    PcmWavFile file(*output, {static_cast<std::uint16_t>(bits), static_cast<std::uint32_t>(rate),
+                              static_cast<std::uint16_t>(channels)});
+    renderNoteOffline(plan, bits, rate, channels, file);
+    file.commit();
     const std::int32_t frameBytes = bits / 8 * channels;
-    context.out << "wrote " << *output << ": " << bytes.size() / static_cast<std::size_t>(frameBytes)
+    context.out << "wrote " << *output << ": " << file.dataBytes() / static_cast<std::uint64_t>(frameBytes)
                 << " frames, " << bits << "-bit, " << channels << " channel" << (channels == 1 ? "" : "s")
                 << ", " << rate << " Hz\n";
     return 0;
