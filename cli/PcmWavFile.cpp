@@ -37,6 +37,9 @@ void PcmWavFile::take(const std::uint8_t* data, std::size_t count)
 {
     out_->write(data, count);
     written_ += count;
+    // errno belongs to this thread, which is not the one that reports the failure.
+    if (out_->failed() && writeError_ == 0)
+        writeError_ = errno;
     if (written_ - writebackStart_ >= writebackBytes) {
         target_.file().startWriteback();
         writebackStart_ = written_;
@@ -48,6 +51,8 @@ void PcmWavFile::commit()
     if (!out_ || written_ != promised_)
         throw CommandError("the render gave " + std::to_string(written_) + " of the " +
                            std::to_string(promised_) + " bytes it announced; " + path_ + " was not written");
+    if (writeError_ != 0)
+        throw CommandError("cannot write " + path_ + ": " + std::strerror(writeError_));
     if (!out_->finish() || !target_.commit())
         throw CommandError("cannot write " + path_ + ": " + std::strerror(errno));
 }

@@ -33,4 +33,5 @@ private:
     std::uint64_t promised_ = 0;
     std::uint64_t written_ = 0;
     std::uint64_t writebackStart_ = 0;
+    int writeError_ = 0;
 };

@@ -35,6 +35,8 @@ public:
     void writeU32(std::uint32_t value);
     // Writes what is buffered; true when every write so far succeeded.
     bool finish();
+    // Whether a write has failed; errno tells why right after the call that failed.
+    bool failed() const { return failed_; }
 
 private:
     bool flushBuffer();

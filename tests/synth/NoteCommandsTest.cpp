@@ -5,9 +5,12 @@
 #include "cli/NotePlan.h"
 #include "cli/SoundCard.h"
 #include "tests/cli/ZbkRun.h"
+#include "tests/support/FileSizeLimit.h"
 #include "tests/support/TempDir.h"
 
 #include <algorithm>
+#include <cerrno>
+#include <cstring>
 #include <set>
 
 namespace {
@@ -273,6 +276,26 @@ TEST_F(RenderCommandTest, RefusesWhatItCannotRenderWithAClearMessage)
         EXPECT_NE(run.err.find(c.message), std::string::npos) << run.err;
     }
     EXPECT_EQ(dir.entries(), std::vector<std::string>{"bank.zbk"}) << "no output file on failure";
+}
+
+// The render thread writes the file; the full disk it meets there is reported with its
+// reason, and the file that was there before stays as it was.
+TEST_F(RenderCommandTest, AFullDiskDuringTheRenderLeavesTheOldFileAndSaysWhy)
+{
+    SKIP_UNLESS_THE_DISK_CAN_BE_FILLED();
+    const std::string wav = dir.file("x.wav");
+    writeBytes(wav, {1, 2, 3});
+    ZbkRun run;
+    {
+        FileSizeLimit limit(200000);
+        run = zbk({"render", bankPath, "--program", "5", "--note", "60", "--hold", "3", "-o", wav});
+    }
+    EXPECT_EQ(run.status, 1);
+    EXPECT_NE(run.err.find("cannot write " + wav + ": " + std::strerror(EFBIG)), std::string::npos) << run.err;
+    EXPECT_EQ(readBytes(wav), (std::vector<std::uint8_t>{1, 2, 3}));
+    auto entries = dir.entries();
+    std::sort(entries.begin(), entries.end());
+    EXPECT_EQ(entries, (std::vector<std::string>{"bank.zbk", "x.wav"})) << "no temporary file left";
 }
 
 TEST_F(RenderCommandTest, PlayReportsAMissingSoundCard)
