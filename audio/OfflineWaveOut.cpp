@@ -138,10 +138,18 @@ bool OfflineWaveOut::playNextAndWait(SoundDevice& device, std::chrono::milliseco
 
 bool OfflineWaveOut::playAndWait(SoundDevice& device, std::size_t count, std::chrono::milliseconds timeout)
 {
-    if (count == 0 || count > SoundDevice::bufferCount)
+    constexpr std::size_t ring = SoundDevice::bufferCount;
+    if (count == 0 || count > mostRefillsAtOnce)
         return false;
+    const std::size_t fromQueue = std::min(count, ring);
+    {
+        std::lock_guard lock(mutex_);
+        if (count > ring && queue_.size() < ring)
+            return false;
+        playOnWrite_ = count - fromQueue;
+    }
     const std::uint64_t before = device.refillCount();
-    for (std::size_t played = 0; played < count; ++played)
+    for (std::size_t played = 0; played < fromQueue; ++played)
         if (!playNext())
             return false;
     return device.waitForRefills(before + count, timeout);

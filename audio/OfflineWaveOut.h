@@ -9,9 +9,8 @@
 #include <mutex>
 #include <vector>
 
+#include "audio/SoundDevice.h"
 #include "audio/WaveOut.h"
-
-class SoundDevice;
 
 // A WaveOut without a sound card: it plays a buffer only when told to (`playNext`),
 // and keeps a copy of every buffer it was given, in order. Rendering a file offline and
@@ -38,10 +37,14 @@ public:
     // render thread is idle again. False when nothing was played or the refill did not
     // come within `timeout`.
     bool playNextAndWait(SoundDevice& device, std::chrono::milliseconds timeout = std::chrono::seconds(10));
-    // The same for `count` buffers, played one after the other, oldest first (at most a
-    // ring of them, so that the refills never look like falling behind): the render
-    // thread refills them in as few wake-ups as it can, and the bytes written are those
-    // that `count` calls of playNextAndWait give.
+    // The same for `count` buffers, so that the render thread refills them in as few
+    // wake-ups as it can; the bytes written are those that `count` calls of
+    // playNextAndWait give. Up to a ring of them are the queued ones, oldest first; when
+    // `count` is more, the whole ring must be queued, and the first refills are played
+    // as they are written, so that one wake-up refills them all. `count` is at most what
+    // the catch-up rule lets one wake-up refill, so the refills never look like falling
+    // behind.
+    static constexpr std::size_t mostRefillsAtOnce = SoundDevice::catchUpRefills;
     bool playAndWait(SoundDevice& device, std::size_t count,
                      std::chrono::milliseconds timeout = std::chrono::seconds(10));
     // From now on each buffer written is handed to `delivery` (on the thread that writes

@@ -6,6 +6,10 @@
 #include <new>
 #include <system_error>
 
+#ifdef __SSE2__
+#include <emmintrin.h>
+#endif
+
 #include "audio/SoundSource.h"
 
 namespace {
@@ -211,18 +215,20 @@ void SoundDevice::renderThreadMain()
         }
         if (!running_.load())
             return;
-        {
-            std::lock_guard lock(idleMutex_);
-            refilling_ = true;
-        }
         for (int n = 0; fillNext(n); ++n) {
         }
-        {
-            std::lock_guard lock(idleMutex_);
-            refilling_ = false;
+        // Only this thread writes the flag, so it may read it without the lock.
+        if (refilling_) {
+            setRefilling(false);
+            idleChanged_.notify_all();
         }
-        idleChanged_.notify_all();
     }
+}
+
+void SoundDevice::setRefilling(bool refilling)
+{
+    std::lock_guard lock(idleMutex_);
+    refilling_ = refilling;
 }
 
 // The count is raised before `refilling_` is cleared under the mutex, so a waiter that
@@ -238,9 +244,13 @@ bool SoundDevice::fillNext(int n)
     if (!running_.load())
         return false;
     WaveHeader& header = headers_[nextHeader_];
+    if (!writePending_ && (header.flags.load() & WaveHeader::done) == 0)
+        return false;
+    // A wake-up that finds nothing to refill leaves the flag alone, so that it neither
+    // wakes a waiter nor hides the refills it waits for.
+    if (!refilling_)
+        setRefilling(true);
     if (!writePending_) {
-        if ((header.flags.load() & WaveHeader::done) == 0)
-            return false;
         header.flags.fetch_and(~WaveHeader::done);
         if (n >= catchUpRefills)
             std::memset(header.data, silenceByte(), header.bufferLength);
@@ -278,7 +288,18 @@ void SoundDevice::renderBuffer(std::uint8_t* out)
 
 std::uint8_t* SoundDevice::convert16(std::uint8_t* out, const std::int32_t* mix, std::int32_t count)
 {
-    for (std::int32_t i = 0; i < count; ++i) {
+    std::int32_t i = 0;
+#ifdef __SSE2__
+    // Eight values at a time: the signed pack clips to -32768..32767 as it narrows, and
+    // these processors store little-endian. The rest goes through the loop below.
+    for (; i + 8 <= count; i += 8) {
+        const __m128i low = _mm_loadu_si128(reinterpret_cast<const __m128i*>(mix + i));
+        const __m128i high = _mm_loadu_si128(reinterpret_cast<const __m128i*>(mix + i + 4));
+        _mm_storeu_si128(reinterpret_cast<__m128i*>(out), _mm_packs_epi32(low, high));
+        out += 16;
+    }
+#endif
+    for (; i < count; ++i) {
         const auto sample = static_cast<std::uint16_t>(std::clamp(mix[i], -32768, 32767));
         *out++ = static_cast<std::uint8_t>(sample);
         *out++ = static_cast<std::uint8_t>(sample >> 8);

@@ -95,6 +95,8 @@ private:
     // Refills the next buffer of the ring if the output has played it; `n` counts the
     // refills of this wake-up. False when there was nothing to refill (or it failed).
     bool fillNext(int n);
+    // Whether a wake-up of the render thread is refilling, for `waitForRefills`.
+    void setRefilling(bool refilling);
     void renderBuffer(std::uint8_t* out);
     int silenceByte() const;
     // Ends the thread and the output and frees the buffers, keeping `status`.

@@ -73,9 +73,10 @@ void renderNoteOffline(const NotePlan& plan, std::int32_t bits, std::int32_t rat
     startNote(synth, plan);
 
     // The eight silent buffers queued at open are played first and are not part of the
-    // sound; each one played is refilled once, and the refills go to `target`. A whole ring is played at a time, so that the render thread is woken once
-    // for many refills rather than once for each, and waiting for the refills of the
-    // hold's last buffer keeps the note-off on its buffer boundary.
+    // sound; each one played is refilled once, and the refills go to `target`. As many
+    // are played at a time as one wake-up of the render thread may refill, so that it is
+    // woken once for many refills rather than once for each, and waiting for the refills
+    // of the hold's last buffer keeps the note-off on its buffer boundary.
     const std::uint32_t held = buffersFor(plan.hold, device);
     const std::uint32_t total = held + buffersFor(plan.release, device);
     target.begin(std::uint64_t{total} * static_cast<std::uint64_t>(device.bufferBytes()));
@@ -84,7 +85,7 @@ void renderNoteOffline(const NotePlan& plan, std::int32_t bits, std::int32_t rat
         if (refill == held)
             synth.noteOff();
         const std::uint32_t end = refill < held ? held : total;
-        const std::uint32_t count = std::min<std::uint32_t>(end - refill, SoundDevice::bufferCount);
+        const std::uint32_t count = std::min<std::uint32_t>(end - refill, OfflineWaveOut::mostRefillsAtOnce);
         if (!output.playAndWait(device, count))
             throw CommandError("the sound device stopped refilling its buffers");
         refill += count;

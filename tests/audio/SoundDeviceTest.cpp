@@ -271,6 +271,30 @@ TEST(SoundDeviceRendering, FallingBehindQueuesSilenceAfterTwelveRefills)
     EXPECT_EQ(source.blocks, 12 * 16);
 }
 
+// Offline rendering plays up to twelve buffers at a time: the queued ring, then the first
+// refills as they are written. One wake-up refills them all, and none of them may come
+// out as catch-up silence.
+TEST(SoundDeviceRendering, PlayingTwelveAtATimeGivesTheBytesOfOneAtATime)
+{
+    OfflineWaveOut waveOut;
+    SoundDevice device(waveOut);
+    ASSERT_TRUE(device.open(16, 11025, 2));
+    PatternSource source(3);
+    ASSERT_TRUE(source.connect(device, 0));
+    EXPECT_FALSE(waveOut.playAndWait(device, 13));
+    std::size_t played = 0;
+    for (std::size_t count : {12u, 12u, 5u, 12u, 1u, 8u, 12u}) {
+        ASSERT_TRUE(waveOut.playAndWait(device, count)) << "after " << played;
+        played += count;
+    }
+    // More than a ring needs the whole ring queued.
+    ASSERT_TRUE(waveOut.playNext());
+    EXPECT_FALSE(waveOut.playAndWait(device, 9));
+    device.close();
+
+    EXPECT_EQ(waveOut.writtenBytes(8), patternBytes({3}, 0, static_cast<std::int64_t>(played) * 704, 16, 2));
+}
+
 // An output that refuses a refilled buffer once must not lose it: it is written again,
 // in ring order, and the ring keeps all eight buffers.
 TEST(SoundDeviceRendering, ARefusedWriteIsRetriedAndTheRingKeepsEveryBuffer)
