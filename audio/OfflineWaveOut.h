@@ -13,10 +13,11 @@
 #include "audio/WaveOut.h"
 
 // A WaveOut without a sound card: it plays a buffer only when told to (`playNext`),
-// and keeps a copy of every buffer it was given, in order. Rendering a file offline and
-// the tests drive the sound device through it, one buffer at a time with
-// `playNextAndWait`. It can also be told to refuse operations, as a real output does
-// when the card goes away.
+// and keeps a copy of every buffer it was given, in order, or hands each one on as it
+// is written (`deliverTo`). Rendering a file offline and the tests drive the sound
+// device through it, one buffer at a time with `playNextAndWait` or many with
+// `playAndWait`. It can also be told to refuse operations, as a real output does when
+// the card goes away.
 class OfflineWaveOut : public WaveOut {
 public:
     enum class Operation { open, prepare, write };
