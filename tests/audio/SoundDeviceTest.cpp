@@ -287,9 +287,15 @@ TEST(SoundDeviceRendering, PlayingTwelveAtATimeGivesTheBytesOfOneAtATime)
         ASSERT_TRUE(waveOut.playAndWait(device, count)) << "after " << played;
         played += count;
     }
-    // More than a ring needs the whole ring queued.
-    ASSERT_TRUE(waveOut.playNext());
-    EXPECT_FALSE(waveOut.playAndWait(device, 9));
+    // More than a ring needs the whole ring queued. While the test holds the render
+    // lock, the buffer played here cannot come back.
+    {
+        std::lock_guard lock(device.renderLock());
+        ASSERT_TRUE(waveOut.playNext());
+        EXPECT_FALSE(waveOut.playAndWait(device, 9));
+    }
+    ++played;
+    ASSERT_TRUE(waveOut.waitForWrites(8 + played, 5s));
     device.close();
 
     EXPECT_EQ(waveOut.writtenBytes(8), patternBytes({3}, 0, static_cast<std::int64_t>(played) * 704, 16, 2));
