@@ -16,8 +16,10 @@ inline QApplication& benchApplication()
   if (std::getenv("QT_QPA_PLATFORM") == nullptr) {
     setenv("QT_QPA_PLATFORM", "offscreen", 0);
   }
-  static QApplication app(argc, argv);
+  // Never destroyed: a static QApplication would be torn down at exit after Qt's own
+  // globals, and its input devices crash on the way out.
+  static QApplication* const app = new QApplication(argc, argv);
   static const bool fonts = (win32qt::installDialogFonts(), true);
   (void)fonts;
-  return app;
+  return *app;
 }
