@@ -14,8 +14,12 @@ packages=(
   fonts-ipafont-gothic fontconfig
   # looking at the program as a user does: screenshots, real WAV files, measurements
   xvfb xauth xdotool imagemagick sox alsa-utils
-  # checking the installed desktop entry
-  desktop-file-utils
+  # checking the installed desktop entry, and the tree's style
+  desktop-file-utils clang-format
+  # real songs and a real SoundFont to test against, and independent readers of them
+  openttd-openmsx timgm6mb-soundfont midicsv python3-mido
+  # the song renderer the benchmarks compare with
+  fluidsynth
   # the Windows programs: MinGW-w64 cross compiler, and Wine to run them
   g++-mingw-w64-x86-64 binutils-mingw-w64-x86-64 wine wine64 fonts-wine
 )
