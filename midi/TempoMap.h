@@ -20,12 +20,14 @@ public:
     std::uint64_t frameAt(std::uint64_t tick, std::uint32_t rate) const;
 
 private:
+    // Sums of ticks x microseconds a tick, which 64 bits do not always hold.
+    __extension__ typedef unsigned __int128 Exact;
     struct Segment {
-        std::uint64_t tick;                 // where the segment starts
-        std::uint64_t microsecondsNumerator; // the exact time of `tick`, x denominator
-        std::uint32_t microsecondsPerQuarter;
+        std::uint64_t tick;    // where the segment starts
+        Exact numerator;       // the exact time of `tick` in microseconds, x denominator_
+        std::uint32_t perTick; // what a tick adds to the numerator within the segment
     };
-    Division division_;
+    Exact denominator_ = 1;
     std::vector<Segment> segments_;
 };
 
