@@ -7,6 +7,9 @@
 #include "resources/resource.h"
 #include "synth/ReferenceTone.h"
 
+#include <algorithm>
+#include <cstdint>
+
 namespace {
 
 // Line and page steps of the waveform's scroll bar, in samples at every magnification.
@@ -97,7 +100,9 @@ void EditorDialog::onWaveScroll(WPARAM request)
     info.cbSize = sizeof info;
     info.fMask = SIF_POS | SIF_TRACKPOS;
     GetScrollInfo(bar, SB_CTL, &info);
-    int position = info.nPos;
+    // Wide enough that a step past either end cannot overflow; the view takes no position
+    // outside the wave it shows.
+    std::int64_t position = info.nPos;
     // The whole request is compared: a thumb request carries its position above it.
     switch (request) {
     case SB_LINELEFT: position -= scrollLine; break;
@@ -107,10 +112,10 @@ void EditorDialog::onWaveScroll(WPARAM request)
     case SB_ENDSCROLL: break;
     default: position = info.nTrackPos; break;
     }
+    waveView.setScrollPos(static_cast<std::int32_t>(std::clamp<std::int64_t>(position, 0, waveView.shownCount())));
     info.fMask = SIF_POS;
-    info.nPos = position;
+    info.nPos = waveView.scrollPosition();
     SetScrollInfo(bar, SB_CTL, &info, TRUE);
-    waveView.setScrollPos(position);
 }
 
 int EditorDialog::onCommand(int code, int id, HWND)

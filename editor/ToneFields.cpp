@@ -132,7 +132,8 @@ void EditorDialog::showTone()
     range.cbSize = sizeof range;
     range.fMask = SIF_RANGE;
     range.nMin = 0;
-    range.nMax = tone.sampleCount;
+    // The samples the view shows: a count past the wave's end would scroll it off its wave.
+    range.nMax = waveView.shownCount();
     SetScrollInfo(GetDlgItem(hwnd, IDC_WAVE_SCROLL), SB_CTL, &range, TRUE);
 }
 

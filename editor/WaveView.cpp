@@ -23,6 +23,7 @@ void WaveView::setWaveform(WaveRef newBlock, std::int32_t count)
     // Never more samples than the block holds, whatever the tone says.
     const auto available = block != nullptr ? static_cast<std::int64_t>(block->samples.size()) : 0;
     sampleCount = static_cast<std::int32_t>(std::clamp<std::int64_t>(count, 0, available));
+    scrollPos = std::min(scrollPos, sampleCount);
     selStart = 0;
     selEnd = 0;
     repaint();
@@ -30,7 +31,7 @@ void WaveView::setWaveform(WaveRef newBlock, std::int32_t count)
 
 void WaveView::setScrollPos(std::int32_t position)
 {
-    scrollPos = std::max(position, 0);
+    scrollPos = std::clamp(position, 0, sampleCount);
     repaint();
 }
 
@@ -50,7 +51,9 @@ void WaveView::selectAll()
 
 void WaveView::setZoom(std::int32_t z)
 {
-    if (z == 0)
+    // The field takes any number; a column is at least one pixel wide, and a negative
+    // width would turn the view's positions before its wave.
+    if (z < 1)
         return;
     zoom = z;
     repaint();
@@ -98,9 +101,9 @@ LRESULT WaveView::windowProc(UINT message, WPARAM wParam, LPARAM lParam)
     return Control::windowProc(message, wParam, lParam);
 }
 
-std::int32_t WaveView::index(int x) const
+std::int64_t WaveView::index(int x) const
 {
-    return x / zoom + scrollPos;
+    return std::int64_t{x} / zoom + scrollPos;
 }
 
 void WaveView::repaint()
@@ -161,7 +164,7 @@ void WaveView::pencil(int x, int y)
     if (x < 0 || y < 0 || y >= drawHeight || samples == nullptr || sampleCount == 0)
         return;
     // A position past the end edits the repeated wave's sample.
-    const std::int32_t pos = index(x) % sampleCount;
+    const auto pos = static_cast<std::int32_t>(index(x) % sampleCount);
     const int drawn = 127 - y / 2;
     const int old = samples[pos];
     const bool write = (pencilMode == raiseOnly && std::abs(old) < std::abs(drawn)) ||
@@ -182,7 +185,7 @@ void WaveView::startSelection(int x, WPARAM keys)
     // Shift over a selection goes on from its old anchor.
     if ((keys & MK_SHIFT) && selStart != selEnd)
         return;
-    const std::int32_t at = std::clamp(index(x), 0, sampleCount);
+    const auto at = static_cast<std::int32_t>(std::clamp<std::int64_t>(index(x), 0, sampleCount));
     selStart = at;
     selEnd = at;
     anchor = at;
@@ -207,15 +210,15 @@ void WaveView::dragSelection(int x)
         }
         x = client.right;
     }
-    const std::int32_t at = index(x);
+    const std::int64_t at = index(x);
     if (at >= sampleCount) {
         selEnd = sampleCount;
     } else if (at <= anchor) {
-        selStart = at;
+        selStart = static_cast<std::int32_t>(std::max<std::int64_t>(at, 0));
         selEnd = anchor;
     } else {
         selStart = anchor;
-        selEnd = at + 1;
+        selEnd = static_cast<std::int32_t>(at + 1);
     }
     reportSelectedCount();
     repaint();

@@ -27,7 +27,7 @@ public:
     // Shows the first `count` samples of `block` (no more than it holds; none for an
     // empty reference) and empties the selection.
     void setWaveform(WaveRef block, std::int32_t count);
-    // A negative position counts as 0.
+    // Limited to 0..the samples shown.
     void setScrollPos(std::int32_t position);
     void clearSelection();
     void selectAll();
@@ -44,7 +44,8 @@ public:
     std::int32_t shownCount() const { return sampleCount; }
 
 private:
-    std::int32_t index(int x) const;
+    // The sample under column x, wide enough that no scroll position overflows it.
+    std::int64_t index(int x) const;
     void repaint();
     void paint();
     void pencil(int x, int y);

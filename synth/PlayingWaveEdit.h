@@ -9,5 +9,5 @@ class SoundDevice;
 
 // Changes sample `index` of `block` while a voice of `device` may be playing it: the
 // render thread reads waveforms only under the device's render lock, so the write
-// takes it too.
-void writePlayingSample(SoundDevice& device, WaveBlock& block, std::size_t index, std::int8_t value);
+// takes it too. An index outside the block is refused (false) and writes nothing.
+bool writePlayingSample(SoundDevice& device, WaveBlock& block, std::size_t index, std::int8_t value);

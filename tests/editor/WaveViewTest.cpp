@@ -201,6 +201,46 @@ TEST_F(WaveViewTest, TheScrollBarMovesTheWaveByLinesAndPagesAtEveryMagnification
     EXPECT_TRUE(showsColumn(0, ramp(128), white, black, 4)) << "a line is 4 samples at zoom 4 too";
 }
 
+TEST_F(WaveViewTest, ATonesCountPastItsWaveScrollsAndDrawsOnlyWithinTheWave)
+{
+    // A file may claim 2^31 - 1 samples of a 256-sample wave; the editor opens it.
+    auto bank = bankWithWave(256, [](int) { return 0; });
+    ToneRecord tone = bank->getInstrumentTone(0);
+    tone.sampleCount = 0x7FFFFFFF;
+    bank->setInstrumentTone(0, tone);
+    openBank(*bank);
+
+    HWND bar = item(IDC_WAVE_SCROLL);
+    SCROLLBARINFO parts{};
+    parts.cbSize = sizeof parts;
+    ASSERT_TRUE(GetScrollBarInfo(bar, OBJID_CLIENT, &parts));
+    RECT client{};
+    GetClientRect(bar, &client);
+    const int arrow = parts.xyThumbTop;
+    const int middle = client.bottom / 2;
+    // The thumb to the far right, then a line and a page further.
+    const int thumb = (parts.xyThumbTop + parts.xyThumbBottom) / 2;
+    gui::mousePress(bar, thumb, middle);
+    gui::mouseMove(bar, client.right + 50, middle);
+    gui::mouseRelease(bar, client.right + 50, middle);
+    settle();
+    gui::quickClick(bar, client.right - arrow / 2, middle);
+    settle();
+    gui::quickClick(bar, client.right - arrow - 5, middle);
+    settle();
+    SCROLLINFO info{sizeof(SCROLLINFO), SIF_POS | SIF_RANGE, 0, 0, 0, 0, 0};
+    GetScrollInfo(bar, SB_CTL, &info);
+    EXPECT_EQ(info.nMax, 256) << "the range is the wave the view shows";
+    EXPECT_EQ(info.nPos, 256);
+
+    // Column 3 is sample 259 of the repeated wave: sample 3.
+    drawAt(3, 0);
+    rightDrag(10, 20);
+    for (int i = 0; i < 256; ++i)
+        EXPECT_EQ(sampleOfWave0(i), i == 3 ? 127 : 0) << i;
+    EXPECT_EQ(fieldText(IDC_SELECTED_COUNT), "0") << "a selection past the end selects nothing";
+}
+
 TEST_F(WaveViewTest, ThePencilWritesTheValueOfItsRowInTheModeItsListShows)
 {
     openBank(*bankWithWave(8, [](int) { return 50; }));
