@@ -11,9 +11,8 @@ Arguments::Arguments(std::vector<std::string> args) : args_(std::move(args)) {}
 
 bool Arguments::helpRequested() const
 {
-    return std::find_if(args_.begin(), args_.end(), [](const std::string& a) {
-               return a == "--help" || a == "-h";
-           }) != args_.end();
+    return std::find_if(args_.begin(), args_.end(), [](const std::string& a) { return a == "--help" || a == "-h"; }) !=
+           args_.end();
 }
 
 std::optional<std::string> Arguments::takeOption(const std::string& name)
@@ -45,8 +44,7 @@ std::vector<std::string> Arguments::positionals(std::size_t count, bool atLeast)
         if (a.size() > 1 && a[0] == '-' && !(a[1] >= '0' && a[1] <= '9'))
             throw CommandError("unknown option " + a);
     if (args_.size() < count || (!atLeast && args_.size() > count))
-        throw CommandError(args_.size() < count ? "missing arguments (see --help)"
-                                                : "too many arguments (see --help)");
+        throw CommandError(args_.size() < count ? "missing arguments (see --help)" : "too many arguments (see --help)");
     return args_;
 }
 
@@ -56,8 +54,8 @@ std::int64_t parseInteger(const std::string& text, std::int64_t min, std::int64_
     char* end = nullptr;
     const long long value = std::strtoll(text.c_str(), &end, 10);
     if (text.empty() || *end != '\0' || errno == ERANGE || value < min || value > max)
-        throw CommandError(what + " must be a whole number from " + std::to_string(min) + " to " +
-                           std::to_string(max) + ", not \"" + text + "\"");
+        throw CommandError(what + " must be a whole number from " + std::to_string(min) + " to " + std::to_string(max) +
+                           ", not \"" + text + "\"");
     return value;
 }
 
@@ -73,6 +71,7 @@ double parseSeconds(const std::string& text, const std::string& what)
 void refuseStandardInput(const std::string& path)
 {
     if (path == "-")
-        throw CommandError("cannot read standard input (-): banks and WAV files are read from regular files only; "
-                           "save it to a file first");
+        throw CommandError(
+            "cannot read standard input (-): banks, songs and WAV files are read from regular files only; "
+            "save it to a file first");
 }

@@ -29,6 +29,6 @@ std::int64_t parseInteger(const std::string& text, std::int64_t min, std::int64_
 // Decimal numbers such as "1.5"; non-negative and finite.
 double parseSeconds(const std::string& text, const std::string& what);
 // "-", which names standard input by the usual convention, is refused as an input file:
-// banks and WAV files are read from regular files only, since their readers need the
-// file's size and seek in it. A CommandError that says so.
+// banks, songs and WAV files are read from regular files only, since their readers need
+// the file's size and seek in it. A CommandError that says so.
 void refuseStandardInput(const std::string& path);
