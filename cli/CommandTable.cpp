@@ -11,6 +11,7 @@ extern const Command demoCommand;
 extern const Command importWaveCommand;
 extern const Command exportWaveCommand;
 extern const Command editCommand;
+extern const Command midiInfoCommand;
 
 const std::vector<Command>& allCommands()
 {
@@ -25,6 +26,7 @@ const std::vector<Command>& allCommands()
         importWaveCommand,
         exportWaveCommand,
         editCommand,
+        midiInfoCommand,
     };
     return commands;
 }
