@@ -19,6 +19,14 @@ bool isSupportedRate(std::int32_t rate)
     return rate == 11025 || rate == 22050 || rate == 44100;
 }
 
+void applyGain(std::int32_t* mix, std::int32_t count, std::int32_t gain)
+{
+    for (std::int32_t i = 0; i < count; ++i) {
+        const std::int64_t scaled = static_cast<std::int64_t>(mix[i]) * gain / SoundDevice::unitOutputGain;
+        mix[i] = static_cast<std::int32_t>(std::clamp<std::int64_t>(scaled, INT32_MIN, INT32_MAX));
+    }
+}
+
 } // namespace
 
 SoundDevice::SoundDevice(WaveOut& waveOut) : waveOut_(waveOut) {}
@@ -273,6 +281,7 @@ void SoundDevice::renderBuffer(std::uint8_t* out)
 {
     MixBuffer mix;
     const std::int32_t count = blockFrames_ * channels_;
+    const std::int32_t gain = outputGain_.load();
     for (int block = 0; block < blocksPerBuffer; ++block) {
         {
             std::lock_guard lock(renderLock_);
@@ -282,6 +291,8 @@ void SoundDevice::renderBuffer(std::uint8_t* out)
                     routine(*source, mix.data(), blockFrames_);
             }
         }
+        if (gain != unitOutputGain)
+            applyGain(mix.data(), count, gain);
         out = convertRoutine_(out, mix.data(), count);
     }
 }

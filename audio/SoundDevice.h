@@ -82,6 +82,13 @@ public:
     // mistakes it for falling behind. False when the time ran out first.
     bool waitForRefills(std::uint64_t count, std::chrono::milliseconds timeout);
 
+    // Scales the mix of every block before it is converted to output samples, in 16.16
+    // fixed point (products beyond 32 bits saturate); unitOutputGain, the gain of a new
+    // device, converts the mix as it is. Takes effect at the next block.
+    static constexpr std::int32_t unitOutputGain = 65536;
+    void setOutputGain(std::int32_t gain) { outputGain_.store(gain); }
+    std::int32_t outputGain() const { return outputGain_.load(); }
+
     // The two conversions: clip each value to -32768..32767 and store it as a
     // little-endian 16-bit sample; or add 128, clip to 0..255 and store a byte.
     static std::uint8_t* convert16(std::uint8_t* out, const std::int32_t* mix, std::int32_t count);
@@ -124,4 +131,5 @@ private:
     std::condition_variable idleChanged_;
     bool refilling_ = false;
     std::atomic<std::uint64_t> refills_{0};
+    std::atomic<std::int32_t> outputGain_{unitOutputGain};
 };

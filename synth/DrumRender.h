@@ -10,14 +10,13 @@
 
 // Adds `frames` frames of a sounding drum voice into the mix: the waveform once from its
 // start at the current play speed, up to the tone's cycleSize, at one and a half times
-// the volume. No envelope, no vibrato, no loop.
+// the volume, bent by the voice's pitch ratio. No envelope, no vibrato, no loop.
 template <class Output>
-void renderDrum(VoiceState& voice, const ToneRecord& tone, std::int32_t pan, std::int32_t* mix,
-                std::uint32_t frames)
+void renderDrum(VoiceState& voice, const ToneRecord& tone, std::int32_t pan, std::int32_t* mix, std::uint32_t frames)
 {
     const WaveWindow wave = readableWave(tone, tone.cycleSize);
     const std::int32_t gain = std::min(voice.volume + (voice.volume >> 1), maxVolume);
-    const SamplePosition step = drumStep(voice.stage);
+    const SamplePosition step = bentDrumStep(voice.stage, voice.pitchRatio);
     SamplePosition position = voice.position;
     for (std::uint32_t i = 0; i < frames; ++i) {
         // The end test comes first, so nothing at or past the end is ever read; a

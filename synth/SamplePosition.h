@@ -41,3 +41,13 @@ constexpr SamplePosition drumStep(std::int32_t speed)
 // bits, so it is formed in 128 bits; a step beyond the 32.32 range saturates (the
 // position is kept inside the waveform whatever the step).
 SamplePosition instrumentStep(std::uint32_t cycleSize, std::uint32_t frequency, std::uint32_t sampleRate);
+
+// A pitch ratio applied to a step: unsigned 32.32 fixed point, so that the unit ratio
+// leaves a step exactly as it was.
+using PitchRatio = std::uint64_t;
+constexpr PitchRatio unitPitchRatio = PitchRatio{1} << 32;
+
+// An instrument step times `ratio`; a product beyond the 32.32 range saturates.
+SamplePosition bentStep(SamplePosition step, PitchRatio ratio);
+// The drum step of `speed` (see drumStep) times `ratio`; a backwards speed stays backwards.
+SamplePosition bentDrumStep(std::int32_t speed, PitchRatio ratio);

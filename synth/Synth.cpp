@@ -17,6 +17,16 @@ std::int32_t clampTo(std::int64_t value, std::int32_t low, std::int32_t high)
     return static_cast<std::int32_t>(std::clamp<std::int64_t>(value, low, high));
 }
 
+// The device's pan counts the other way and one further: its 128 puts everything on the
+// left and 0 everything on the right. Left of the centre each step is one of the
+// device's; right of it the 63 steps spread over the device's 64.
+std::int32_t devicePan(std::uint32_t position)
+{
+    if (position <= 64)
+        return static_cast<std::int32_t>(128 - position);
+    return static_cast<std::int32_t>(64 - (position - 64) * 64 / 63);
+}
+
 } // namespace
 
 Synth::Synth()
@@ -81,19 +91,26 @@ void Synth::setTone(const ToneRecord& tone)
     // raised before the lock, because stop may wait for the render thread.
     stop();
     auto lock = lockRender();
-    const bool wasActive = voice_.active;
-    voice_.active = false;
+    setTone(tone, renderLockHeld);
+    play(-1);
+}
+
+void Synth::setTone(const ToneRecord& tone, RenderLockHeld)
+{
     tone_ = tone;
     convertToneToRate(tone_, sampleRate);
     renderRoutine.store(chooseRenderRoutine());
-    voice_.active = wasActive;
-    play(-1);
 }
 
 bool Synth::noteOn(std::uint32_t frequency)
 {
     auto lock = lockRender();
-    silenceLocked();
+    return noteOn(frequency, renderLockHeld);
+}
+
+bool Synth::noteOn(std::uint32_t frequency, RenderLockHeld)
+{
+    silence(renderLockHeld);
     if (frequency == 0)
         return false;
     if (voice_.volume == 0)
@@ -106,9 +123,10 @@ bool Synth::noteOn(std::uint32_t frequency)
     if (tone_.drumAlgorithm != 0) {
         voice_.stage = tone_.gainRate;
     } else {
-        const std::uint32_t cycleSize =
-            std::min(static_cast<std::uint32_t>(tone_.cycleSize), static_cast<std::uint32_t>(tone_.wave->samples.size()));
-        voice_.step = instrumentStep(cycleSize, frequency, static_cast<std::uint32_t>(sampleRate));
+        const std::uint32_t cycleSize = std::min(static_cast<std::uint32_t>(tone_.cycleSize),
+                                                 static_cast<std::uint32_t>(tone_.wave->samples.size()));
+        voice_.unbentStep = instrumentStep(cycleSize, frequency, static_cast<std::uint32_t>(sampleRate));
+        voice_.step = bentStep(voice_.unbentStep, voice_.pitchRatio);
         voice_.envLevel = 0;
         voice_.envRate = tone_.AR;
         voice_.envTarget = tone_.DL;
@@ -125,6 +143,11 @@ bool Synth::noteOn(std::uint32_t frequency)
 bool Synth::noteOff()
 {
     auto lock = lockRender();
+    return noteOff(renderLockHeld);
+}
+
+bool Synth::noteOff(RenderLockHeld)
+{
     if (tone_.drumAlgorithm != 0) {
         voice_.stage = tone_.amplitude;
     } else {
@@ -135,23 +158,28 @@ bool Synth::noteOff()
     return true;
 }
 
-void Synth::silenceLocked()
+bool Synth::silence()
+{
+    auto lock = lockRender();
+    return silence(renderLockHeld);
+}
+
+bool Synth::silence(RenderLockHeld)
 {
     voice_.active = false;
     voice_.envTarget = 0;
     voice_.envRate = wrapNeg(tone_.RR);
-}
-
-bool Synth::silence()
-{
-    auto lock = lockRender();
-    silenceLocked();
     return true;
 }
 
 bool Synth::setVolume(std::uint32_t volume)
 {
     auto lock = lockRender();
+    return setVolume(volume, renderLockHeld);
+}
+
+bool Synth::setVolume(std::uint32_t volume, RenderLockHeld)
+{
     voice_.volume = static_cast<std::int32_t>(std::min<std::uint32_t>(volume, maxVolume));
     return true;
 }
@@ -159,9 +187,37 @@ bool Synth::setVolume(std::uint32_t volume)
 void Synth::setModulation(std::int32_t value)
 {
     auto lock = lockRender();
+    setModulation(value, renderLockHeld);
+}
+
+void Synth::setModulation(std::int32_t value, RenderLockHeld)
+{
     voice_.modulation = std::clamp(value >> 2, 0, maxModulationSteps) * levelUnit;
     voice_.vibratoDepthMax =
         clampTo(static_cast<std::int64_t>(voice_.modulation) + tone_.amplitude, 0, modulationDepthLimit);
+}
+
+void Synth::setPitchBend(PitchRatio ratio)
+{
+    auto lock = lockRender();
+    setPitchBend(ratio, renderLockHeld);
+}
+
+void Synth::setPitchBend(PitchRatio ratio, RenderLockHeld)
+{
+    voice_.pitchRatio = ratio;
+    voice_.step = bentStep(voice_.unbentStep, ratio);
+}
+
+void Synth::setPan(std::uint32_t position)
+{
+    auto lock = lockRender();
+    setPan(position, renderLockHeld);
+}
+
+void Synth::setPan(std::uint32_t position, RenderLockHeld)
+{
+    pan = devicePan(std::min<std::uint32_t>(position, 127));
 }
 
 VoiceState Synth::state() const

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "audio/RenderLockHeld.h"
 #include "audio/SoundSource.h"
 #include "bank/ToneRecord.h"
 #include "synth/VoiceState.h"
@@ -17,7 +18,9 @@ class SoundDevice;
 //
 // Every operation runs on the user-interface thread and takes the device's render lock
 // while it changes what the render routine reads, so a change made during a block takes
-// effect at the next block.
+// effect at the next block. The forms taking RenderLockHeld do the same where the lock
+// is already held: in another source's render routine, which runs before this voice's
+// in the same block when it was connected first, so the change takes effect in that block.
 class Synth : public SoundSource {
 public:
     Synth();
@@ -39,10 +42,26 @@ public:
     bool setVolume(std::uint32_t volume);
     // Adds (value >> 2, limited to 0..63) units to the vibrato depth of the notes.
     void setModulation(std::int32_t value);
+    // Multiplies the pitch of the sounding note and of the next ones by `ratio`
+    // (unitPitchRatio: the pitch of the note itself); a drum's play speed too.
+    void setPitchBend(PitchRatio ratio);
+    // Where the voice sits between the two channels of a stereo device: 0 left, 64 the
+    // centre every voice has when it connects, 127 right (larger values give 127).
+    void setPan(std::uint32_t position);
+
+    void setTone(const ToneRecord& tone, RenderLockHeld);
+    bool noteOn(std::uint32_t frequency, RenderLockHeld);
+    bool noteOff(RenderLockHeld);
+    bool silence(RenderLockHeld);
+    bool setVolume(std::uint32_t volume, RenderLockHeld);
+    void setModulation(std::int32_t value, RenderLockHeld);
+    void setPitchBend(PitchRatio ratio, RenderLockHeld);
+    void setPan(std::uint32_t position, RenderLockHeld);
 
     // A consistent copy of the voice and of its converted tone, for views and tests.
     VoiceState state() const;
     ToneRecord tone() const;
+    const VoiceState& state(RenderLockHeld) const { return voice_; }
 
     void render8Mono(std::int32_t* mix, std::int32_t frames) override;
     void render8Stereo(std::int32_t* mix, std::int32_t frames) override;
@@ -52,7 +71,6 @@ public:
 private:
     // Holds the render lock of the connected device; holds nothing when unconnected.
     std::unique_lock<std::mutex> lockRender() const;
-    void silenceLocked();
     bool enterBlock();
     template <class Output> void renderInstrumentBlock(std::int32_t* mix, std::int32_t frames);
     template <class Output> static void renderDrumBlock(SoundSource& source, std::int32_t* mix, std::int32_t frames);

@@ -39,6 +39,10 @@ struct VoiceState {
     SamplePosition position = 0;
     std::uint32_t lfoTimeBase = 0; // 2^24 / sample rate
     SamplePosition step = 0;
+    // Instrument: the step the note's frequency gives, before the pitch bend.
+    SamplePosition unbentStep = 0;
+    // The pitch bend: instrument steps and drum speeds are multiplied by it.
+    PitchRatio pitchRatio = unitPitchRatio;
     std::int32_t lfoCounter = 0; // negative while the vibrato waits to start
     std::int32_t vibratoDepth = 0;
     std::int32_t vibratoDepthMax = 0;
