@@ -22,6 +22,9 @@ public:
     static constexpr std::uint32_t notesPerDrumMap = 128;
     static constexpr std::uint32_t programCount = 128;
     static constexpr std::uint32_t waveCapacity = 16512;
+    // A drum-map entry left empty: the note plays nothing. Songs and imports leave the
+    // notes a kit does not have so; the check counts them as empty, not as faults.
+    static constexpr std::int32_t noDrumTone = -1;
 
     using DrumMap = std::array<std::int32_t, notesPerDrumMap>;
     using DrumMaps = std::array<DrumMap, drumSetCapacity>;

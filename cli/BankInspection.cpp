@@ -38,11 +38,14 @@ template <typename Visit> void forEachTone(const ToneBank& bank, Visit visit)
 std::vector<std::string> findInconsistencies(const ToneBank& bank)
 {
     std::vector<std::string> problems;
+    // While there are no drum tones the drum maps are not used: what they name is empty,
+    // not wrong (the bank a new editor saves names drum tone 0 in every note). -1 is an
+    // entry left empty on purpose.
     const auto drumTones = static_cast<std::int64_t>(bank.drumToneCount());
-    for (std::uint32_t s = 0; s < bank.drumSetCount(); ++s)
+    for (std::uint32_t s = 0; s < bank.drumSetCount() && drumTones > 0; ++s)
         for (std::uint32_t n = 0; n < ToneBank::notesPerDrumMap; ++n) {
             const std::int32_t entry = bank.drumMaps()[s][n];
-            if (entry < 0 || entry >= drumTones)
+            if (entry != ToneBank::noDrumTone && (entry < 0 || entry >= drumTones))
                 problems.push_back("drum set " + std::to_string(s) + " note " + std::to_string(n) +
                                    " names drum tone " + std::to_string(entry) + ", but there are " +
                                    std::to_string(drumTones) + " drum tones");
@@ -51,8 +54,8 @@ std::vector<std::string> findInconsistencies(const ToneBank& bank)
         const std::int32_t entry = bank.drumSetMap()[p];
         if (entry < 0 || static_cast<std::uint32_t>(entry) >= bank.drumSetCount())
             problems.push_back("drum-set map program " + std::to_string(p) + " names drum set " +
-                               std::to_string(entry) + ", but there are " +
-                               std::to_string(bank.drumSetCount()) + " drum sets");
+                               std::to_string(entry) + ", but there are " + std::to_string(bank.drumSetCount()) +
+                               " drum sets");
     }
     forEachTone(bank, [&](const char* kind, std::uint32_t number, const ToneRecord& tone) {
         const std::string name = std::string(kind) + " " + std::to_string(number);
@@ -62,15 +65,46 @@ std::vector<std::string> findInconsistencies(const ToneBank& bank)
             problems.push_back(name + ": cycle size " + std::to_string(cycle) + " is above its sample count " +
                                std::to_string(samples));
         const std::int32_t wave = bank.findWave(tone.wave);
-        if (wave < 0) {
-            problems.push_back(name + ": no wave (void reference)");
-        } else if (samples > bank.waveSize(static_cast<std::uint32_t>(wave))) {
+        if (wave >= 0 && samples > bank.waveSize(static_cast<std::uint32_t>(wave)))
             problems.push_back(name + ": sample count " + std::to_string(samples) + " is above the size " +
                                std::to_string(bank.waveSize(static_cast<std::uint32_t>(wave))) + " of wave " +
                                std::to_string(wave));
-        }
     });
     return problems;
+}
+
+std::vector<std::string> findEmptyParts(const ToneBank& bank)
+{
+    std::vector<std::string> empty;
+    std::vector<std::uint32_t> noWave[2], noSamples[2];
+    forEachTone(bank, [&](const char* kind, std::uint32_t number, const ToneRecord& tone) {
+        const int drum = std::strcmp(kind, "program") == 0 ? 0 : 1;
+        if (bank.findWave(tone.wave) < 0)
+            noWave[drum].push_back(number);
+        else if (tone.sampleCount == 0)
+            noSamples[drum].push_back(number);
+    });
+    const char* kinds[2] = {"programs", "drum tones"};
+    for (int drum = 0; drum < 2; ++drum) {
+        if (!noWave[drum].empty())
+            empty.push_back(std::string(kinds[drum]) + " without a wave: " + describeNumbers(noWave[drum]));
+        if (!noSamples[drum].empty())
+            empty.push_back(std::string(kinds[drum]) + " with 0 samples: " + describeNumbers(noSamples[drum]));
+    }
+    if (bank.drumToneCount() == 0) {
+        empty.push_back("no drum tones: the drum maps play nothing");
+        return empty;
+    }
+    for (std::uint32_t s = 0; s < bank.drumSetCount(); ++s) {
+        std::vector<std::uint32_t> unmapped;
+        for (std::uint32_t n = 0; n < ToneBank::notesPerDrumMap; ++n)
+            if (bank.drumMaps()[s][n] == ToneBank::noDrumTone)
+                unmapped.push_back(n);
+        if (!unmapped.empty())
+            empty.push_back("drum set " + std::to_string(s) +
+                            " notes without a drum tone: " + describeNumbers(unmapped));
+    }
+    return empty;
 }
 
 std::string describeNumbers(const std::vector<std::uint32_t>& numbers)

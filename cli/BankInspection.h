@@ -12,8 +12,12 @@ std::string openBank(ToneBank& bank, const std::string& path);
 // Saves a bank for a command (atomically); failure is a CommandError.
 void saveBankTo(const ToneBank& bank, const std::string& path);
 
-// Every inconsistency the bank carries, one readable line each.
+// What a voice or a reader would trip on, one readable line each: counts above a wave,
+// map entries that name what is not there.
 std::vector<std::string> findInconsistencies(const ToneBank& bank);
+// What merely plays nothing, one line for each kind: tones without a wave or without
+// samples, drum-map notes without a drum tone.
+std::vector<std::string> findEmptyParts(const ToneBank& bank);
 
 // "0-3, 7, 9-10": a sorted list of numbers with runs joined.
 std::string describeNumbers(const std::vector<std::uint32_t>& numbers);

@@ -34,6 +34,8 @@ void writeFlawedBank(const std::string& path)
     bank.addDrumTone();
     bank.setDrumSetCount(2);
     bank.drumMaps()[1][60] = 2;
+    bank.drumMaps()[0][5] = ToneBank::noDrumTone; // left empty: not an inconsistency
+    bank.drumMaps()[0][6] = -7;
     bank.drumSetMap()[9] = 2;
     bank.saveBank(path.c_str());
     // A saved bank stores a wave index for every tone; drum tone 1 names a wave the
@@ -120,8 +122,10 @@ TEST(BankCommands, CheckListsEachKindOfInconsistency)
              "drum-set map program 9 names drum set 2, but there are 2 drum sets",
              "program 7: cycle size 41 is above its sample count 40",
              "program 3: sample count 51 is above the size 50 of wave 1",
-             "drum tone 1: no wave (void reference)",
+             "drum set 0 note 6 names drum tone -7, but there are 2 drum tones",
              ": 5 inconsistencies",
+             "empty (plays nothing): drum tones without a wave: 1\n",
+             "empty (plays nothing): drum set 0 notes without a drum tone: 5\n",
          })
         EXPECT_NE(run.out.find(expected), std::string::npos) << expected << "\n" << run.out;
 
@@ -166,8 +170,10 @@ TEST(BankCommands, TheToolRunsAsAProgram)
     const std::string tool = ZBK_TOOL_PATH;
     const std::string output = dir.file("output.txt");
     EXPECT_EQ(runCommand(tool + " new " + dir.file("p.zbk") + " > " + output), 0);
-    EXPECT_EQ(runCommand(tool + " check " + dir.file("p.zbk") + " > " + output), 2)
-        << "an empty bank's tones have no wave";
+    EXPECT_EQ(runCommand(tool + " check " + dir.file("p.zbk") + " > " + output), 0)
+        << "an empty bank is empty, not inconsistent";
+    writeFlawedBank(dir.file("flawed.zbk"));
+    EXPECT_EQ(runCommand(tool + " check " + dir.file("flawed.zbk") + " > " + output), 2);
     EXPECT_EQ(runCommand(tool + " info " + dir.file("missing.zbk") + " 2> " + output), 1);
 }
 

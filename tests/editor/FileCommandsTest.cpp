@@ -4,6 +4,7 @@
 
 #include "cli/DemoBank.h"
 #include "tests/bank/WavFiles.h"
+#include "tests/cli/ZbkRun.h"
 
 namespace {
 
@@ -89,6 +90,28 @@ TEST_F(FileCommandsTest, SavingStoresTheFieldsShownFirst)
     ASSERT_TRUE(saved.loadBank(path("saved.zbk").c_str()));
     EXPECT_EQ(saved.getInstrumentTone(40).groupNumber, 99);
     EXPECT_EQ(saved.getInstrumentTone(40).NR, -3);
+}
+
+TEST_F(FileCommandsTest, BanksSavedFromAnEmptyStartANewBankOrTheDemoCheckClean)
+{
+    // The window's own empty bank, then what the tool writes, each opened and saved.
+    saveBank("from-empty.zbk");
+    ASSERT_EQ(zbk({"new", path("new.zbk")}).status, 0);
+    ASSERT_EQ(zbk({"demo", path("demo-by-tool.zbk")}).status, 0);
+    for (const char* name : {"new.zbk", "demo-by-tool.zbk"}) {
+        openBankFile(path(name));
+        saveBank(std::string("resaved-") + name);
+    }
+    for (const char* name : {"from-empty.zbk", "resaved-new.zbk", "resaved-demo-by-tool.zbk"}) {
+        const ZbkRun check = zbk({"check", path(name)});
+        EXPECT_EQ(check.status, 0) << name << "\n" << check.out;
+        EXPECT_NE(check.out.find(": no inconsistencies"), std::string::npos) << check.out;
+    }
+    const ZbkRun empty = zbk({"check", path("from-empty.zbk")});
+    EXPECT_NE(empty.out.find("empty (plays nothing): programs without a wave: 0-127\n"), std::string::npos)
+        << empty.out;
+    EXPECT_NE(empty.out.find("empty (plays nothing): no drum tones: the drum maps play nothing\n"), std::string::npos)
+        << empty.out;
 }
 
 TEST_F(FileCommandsTest, AFailedOpenIsReportedAndTheWindowGoesOnShowingTheBank)
