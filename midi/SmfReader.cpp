@@ -143,8 +143,14 @@ private:
         std::uint64_t nextTrackStart = 0; // format 2 plays its tracks one after another
         while (offset < size_) {
             if (size_ - offset < 8) {
-                warnings_.add(std::to_string(size_ - offset) + " stray bytes at the end of the file (from byte " +
-                              std::to_string(offset) + ") were read past");
+                const std::size_t left = size_ - offset;
+                if (std::memcmp(bytes_ + offset, "MTrk", std::min<std::size_t>(left, 4)) == 0)
+                    warnings_.add("track " + std::to_string(song_.trackCount + 1) +
+                                  " is cut short by the end of the file at byte " + std::to_string(size_) +
+                                  ", inside its chunk header at byte " + std::to_string(offset));
+                else
+                    warnings_.add(std::to_string(left) + " stray bytes at the end of the file (from byte " +
+                                  std::to_string(offset) + ") were read past");
                 return;
             }
             const std::uint32_t length = bigEndian32(bytes_ + offset + 4);
