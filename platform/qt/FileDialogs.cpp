@@ -78,6 +78,34 @@ std::optional<std::string> answerFromHook(DialogHookState& hook, LPOPENFILENAMEA
   return std::nullopt;
 }
 
+// Qt's dialog, told that the file to open must exist: as the system's dialog does, a
+// name that is not there is answered with the notice and the dialog stays open (Qt's
+// own mode for it only disables the button, so Return did nothing and said nothing).
+class OpenFileDialog : public QFileDialog {
+public:
+  OpenFileDialog(QWidget* parent, const QString& caption, LPOPENFILENAMEA ofn, bool mustExist)
+    : QFileDialog(parent, caption), ofn_(ofn), mustExist_(mustExist)
+  {
+  }
+
+  void accept() override
+  {
+    const QStringList files = selectedFiles();
+    if (mustExist_ && !files.isEmpty() && !QFileInfo(files.first()).isDir()) {
+      const std::string path = withDefaultExtension(files.first().toStdString(), ofn_->lpstrDefExt);
+      if (!fileExists(path)) {
+        tellFileMissing(ofn_->hwndOwner, path, windowTitle().toStdString());
+        return;
+      }
+    }
+    QFileDialog::accept();
+  }
+
+private:
+  LPOPENFILENAMEA ofn_;
+  bool mustExist_;
+};
+
 std::optional<std::string> answerFromUser(LPOPENFILENAMEA ofn, bool save, const std::string& title,
                                           const std::vector<std::pair<std::string, std::string>>& filters)
 {
@@ -85,12 +113,13 @@ std::optional<std::string> answerFromUser(LPOPENFILENAMEA ofn, bool save, const 
   if (owner != nullptr) {
     owner = topLevelOf(*owner);
   }
-  QFileDialog dialog(owner != nullptr ? owner->frame.data() : nullptr, QString::fromStdString(title));
+  OpenFileDialog dialog(owner != nullptr ? owner->frame.data() : nullptr, QString::fromStdString(title), ofn,
+                        !save && (ofn->Flags & OFN_FILEMUSTEXIST));
   dialog.setOption(QFileDialog::DontUseNativeDialog);
   dialog.setOption(QFileDialog::HideNameFilterDetails);
   dialog.setOption(QFileDialog::DontConfirmOverwrite, !(ofn->Flags & OFN_OVERWRITEPROMPT));
   dialog.setAcceptMode(save ? QFileDialog::AcceptSave : QFileDialog::AcceptOpen);
-  dialog.setFileMode(!save && (ofn->Flags & OFN_FILEMUSTEXIST) ? QFileDialog::ExistingFile : QFileDialog::AnyFile);
+  dialog.setFileMode(QFileDialog::AnyFile);
   dialog.setWindowModality(owner != nullptr ? Qt::WindowModal : Qt::ApplicationModal);
   if (ofn->lpstrInitialDir != nullptr && *ofn->lpstrInitialDir != '\0') {
     dialog.setDirectory(QString::fromUtf8(ofn->lpstrInitialDir));

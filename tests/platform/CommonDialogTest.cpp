@@ -129,3 +129,42 @@ TEST_F(CommonDialogTest, TheRealOpenDialogListsBankFilesOfEitherCase)
   EXPECT_TRUE(IsWindowEnabled(owner));
   EXPECT_EQ(ofn.nFilterIndex, 1u);
 }
+
+TEST_F(CommonDialogTest, TheRealOpenDialogSaysANameThatIsNotThereIsNotFoundAndStaysOpen)
+{
+  createFile("bank.zbk");
+  const HWND owner = openDialog(101);
+  QString notice;
+  bool stayedOpen = false;
+  QTimer::singleShot(0, [&] {
+    auto* dialog = qobject_cast<QFileDialog*>(QApplication::activeModalWidget());
+    ASSERT_NE(dialog, nullptr);
+    auto* name = dialog->findChild<QLineEdit*>(QStringLiteral("fileNameEdit"));
+    ASSERT_NE(name, nullptr);
+    // The notice is modal: read it and close it from the loop it runs.
+    QTimer::singleShot(0, [&] {
+      if (auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget())) {
+        notice = box->text();
+        box->accept();
+      }
+    });
+    name->setText(QStringLiteral("missing"));
+    QTest::keyClick(name, Qt::Key_Return);
+    stayedOpen = QApplication::activeModalWidget() == dialog;
+    name->setText(QStringLiteral("bank"));
+    QTest::keyClick(name, Qt::Key_Return);
+  });
+  QTimer watchdog;
+  QObject::connect(&watchdog, &QTimer::timeout, [] {
+    if (QWidget* modal = QApplication::activeModalWidget()) {
+      modal->close();
+    }
+  });
+  watchdog.start(5000);
+  OPENFILENAMEA ofn = fileDialog(owner, bankFilter, "zbk", openFlags);
+  ASSERT_TRUE(GetOpenFileNameA(&ofn));
+  EXPECT_TRUE(stayedOpen);
+  EXPECT_EQ(notice.toStdString(),
+            path("missing.zbk") + "\nファイルが見つかりません。\nファイル名を確認してください。");
+  EXPECT_EQ(std::string(buffer_), path("bank.zbk"));
+}
