@@ -3,6 +3,7 @@
 // so a damaged or hostile file is refused without anything larger than the file being
 // allocated.
 
+#include "bank/SampleConversion.h"
 #include "bank/ToneBank.h"
 #include "framework/BufferedFile.h"
 #include "framework/File.h"
@@ -60,14 +61,6 @@ WavRefusal readFormat(RiffChunkWalker& walker, const RiffChunk& chunk, SampleFor
         return WavRefusal::unsupportedSampleSize;
     format.bytesPerSample = blockAlignment;
     return WavRefusal::none;
-}
-
-// The last (most significant) byte of each little-endian sample, as a signed sample.
-// The width is a constant so that the loop vectorizes.
-template <std::size_t width> void takeHighBytes(const unsigned char* in, std::int8_t* out, std::size_t count)
-{
-    for (std::size_t k = 0; k < count; ++k)
-        out[k] = static_cast<std::int8_t>(in[k * width + width - 1]);
 }
 
 // Reads the data body into a block of signed 8-bit samples. A trailing partial sample

@@ -17,7 +17,13 @@ bool isChunkId(const unsigned char* id, const char* name)
 
 } // namespace
 
-RiffChunkWalker::RiffChunkWalker(File& file) : file_(file), fileSize_(file.size()) {}
+RiffChunkWalker::RiffChunkWalker(File& file) : file_(file), fileSize_(file.size()), position_(file.position()) {}
+
+RiffChunkWalker::RiffChunkWalker(File& file, const RiffChunk& list)
+    : file_(file), fileSize_(list.body + list.size), position_(file.position()),
+      next_(list.size < 4 ? fileSize_ : list.body + 4)
+{
+}
 
 bool RiffChunkWalker::start(const char* form)
 {

@@ -15,17 +15,23 @@ struct RiffChunk {
 // Walks the chunks of one open RIFF file of a given form ("WAVE"). Every size is checked
 // against the file's length before it is trusted, so a damaged or hostile file is
 // refused without anything larger than the file being read or allocated. Positions are
-// tracked here rather than asked of the file, and every seek is made from them.
+// tracked here rather than asked of the file, and every seek is made from them; a new
+// walker starts from wherever the file stands, so walkers may follow one another on
+// one file (the one that moved it last goes on).
 class RiffChunkWalker {
 public:
     enum class Result {
         found,
-        missing,    // the file ends cleanly between chunks before one of that name
-        truncated,  // the file ends inside a chunk header, or a chunk runs past its end
+        missing,   // the file ends cleanly between chunks before one of that name
+        truncated, // the file ends inside a chunk header, or a chunk runs past its end
         readFailed,
     };
 
     explicit RiffChunkWalker(File& file);
+    // Walks the chunks inside the body of a "LIST" chunk that an outer walk found: the
+    // list's own form (its body's first four bytes) is skipped, and the walk ends where
+    // the list ends, so that no chunk inside it is taken to run on past it.
+    RiffChunkWalker(File& file, const RiffChunk& list);
 
     // Checks the 12-byte RIFF header and its form; the walk then starts behind it.
     bool start(const char* form);
