@@ -7,10 +7,13 @@ extern const Command checkCommand;
 extern const Command convertCommand;
 extern const Command renderCommand;
 extern const Command playCommand;
+extern const Command renderMidiCommand;
+extern const Command playMidiCommand;
 extern const Command demoCommand;
 extern const Command importWaveCommand;
 extern const Command exportWaveCommand;
 extern const Command editCommand;
+extern const Command importSf2Command;
 extern const Command midiInfoCommand;
 
 const std::vector<Command>& allCommands()
@@ -22,10 +25,13 @@ const std::vector<Command>& allCommands()
         convertCommand,
         renderCommand,
         playCommand,
+        renderMidiCommand,
+        playMidiCommand,
         demoCommand,
         importWaveCommand,
         exportWaveCommand,
         editCommand,
+        importSf2Command,
         midiInfoCommand,
     };
     return commands;
