@@ -6,7 +6,7 @@
 #include "framework/ApplicationBase.h"
 #include "resources/resource.h"
 
-#include <cstring>
+#include <string>
 
 namespace {
 
@@ -27,18 +27,19 @@ public:
 private:
     const char* ask(HWND owner, const char* pattern, const char* defaultExtension, bool saving)
     {
-        // The description and the pattern, each ended by a zero, and one more zero.
-        const std::size_t length = std::strlen(pattern);
-        std::memcpy(filter_, pattern, length + 1);
-        std::memcpy(filter_ + length + 1, pattern, length + 1);
-        filter_[2 * length + 2] = '\0';
+        // The description and the pattern, each ended by a zero, and one more zero: the
+        // string's own terminator. Held as a string, any pattern fits.
+        filter_.assign(pattern);
+        filter_ += '\0';
+        filter_ += pattern;
+        filter_ += '\0';
         name_[0] = '\0';
 
         OPENFILENAMEA dialog{};
         dialog.lStructSize = sizeof dialog;
         dialog.hwndOwner = owner;
         dialog.hInstance = ApplicationBase::currentInstance();
-        dialog.lpstrFilter = filter_;
+        dialog.lpstrFilter = filter_.c_str();
         dialog.lpstrFile = name_;
         dialog.nMaxFile = sizeof name_;
         dialog.Flags = saving ? saveFlags : openFlags;
@@ -47,7 +48,7 @@ private:
         return chosen ? name_ : nullptr;
     }
 
-    char filter_[32] = {};
+    std::string filter_;
     char name_[MAX_PATH] = {};
 };
 
