@@ -7,8 +7,6 @@ extern const Command checkCommand;
 extern const Command convertCommand;
 extern const Command renderCommand;
 extern const Command playCommand;
-extern const Command renderMidiCommand;
-extern const Command playMidiCommand;
 extern const Command demoCommand;
 extern const Command importWaveCommand;
 extern const Command exportWaveCommand;
@@ -25,8 +23,6 @@ const std::vector<Command>& allCommands()
         convertCommand,
         renderCommand,
         playCommand,
-        renderMidiCommand,
-        playMidiCommand,
         demoCommand,
         importWaveCommand,
         exportWaveCommand,
