@@ -43,7 +43,8 @@ void writeSummary(const midi::Song& song, std::uint64_t length, const SongUsage&
             continue;
         const std::string label = "channel " + std::to_string(c + 1) + ":";
         out << label << std::string(label.size() < 15 ? 15 - label.size() : 1, ' ') << usage.notesPerChannel[c]
-            << " notes" << (c == SongUsage::drumChannel ? " (drums)" : "") << '\n';
+            << (usage.notesPerChannel[c] == 1 ? " note" : " notes") << (c == SongUsage::drumChannel ? " (drums)" : "")
+            << '\n';
     }
     out << "programs:      " << numbersOrNone(usage.programs) << '\n'
         << "drum programs: " << numbersOrNone(usage.drumPrograms) << '\n'
