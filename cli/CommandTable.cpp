@@ -7,6 +7,8 @@ extern const Command checkCommand;
 extern const Command convertCommand;
 extern const Command renderCommand;
 extern const Command playCommand;
+extern const Command renderMidiCommand;
+extern const Command playMidiCommand;
 extern const Command demoCommand;
 extern const Command importWaveCommand;
 extern const Command exportWaveCommand;
@@ -23,6 +25,8 @@ const std::vector<Command>& allCommands()
         convertCommand,
         renderCommand,
         playCommand,
+        renderMidiCommand,
+        playMidiCommand,
         demoCommand,
         importWaveCommand,
         exportWaveCommand,

@@ -17,7 +17,9 @@ class PcmWavFile : public RenderTarget {
 public:
     PcmWavFile(std::string path, const PcmFormat& format);
 
-    // Creates the temporary file and writes the header for `byteCount` bytes of data.
+    // Creates the temporary file and writes the header for `byteCount` bytes of data, or,
+    // for lengthToCome, for as many as `commit` finds written.
+    static constexpr std::uint64_t lengthToCome = ~std::uint64_t{0};
     void begin(std::uint64_t byteCount) override;
     // A write error sticks and is reported by `commit`.
     void take(const std::uint8_t* data, std::size_t count) override;

@@ -2,6 +2,7 @@
 #include "cli/BankInspection.h"
 #include "cli/Command.h"
 #include "cli/NotePlan.h"
+#include "cli/OutputFormat.h"
 #include "cli/PcmWavFile.h"
 
 namespace {
@@ -11,21 +12,10 @@ int runRender(Arguments& args, CommandContext& context)
     const auto output = args.takeOption("-o");
     if (!output)
         throw CommandError("-o OUT.wav is required");
-    std::int32_t rate = 44100;
-    if (auto text = args.takeOption("--rate")) {
-        rate = static_cast<std::int32_t>(parseInteger(*text, 11025, 44100, "--rate"));
-        if (rate != 11025 && rate != 22050 && rate != 44100)
-            throw CommandError("--rate must be 11025, 22050 or 44100, not " + *text);
-    }
-    std::int32_t bits = 16;
-    if (auto text = args.takeOption("--bits")) {
-        bits = static_cast<std::int32_t>(parseInteger(*text, 8, 16, "--bits"));
-        if (bits != 8 && bits != 16)
-            throw CommandError("--bits must be 8 or 16, not " + *text);
-    }
-    std::int32_t channels = 2;
-    if (auto text = args.takeOption("--channels"))
-        channels = static_cast<std::int32_t>(parseInteger(*text, 1, 2, "--channels"));
+    const OutputFormat format = takeOutputFormat(args);
+    const std::int32_t rate = format.rate;
+    const std::int32_t bits = format.bits;
+    const std::int32_t channels = format.channels;
 
     NotePlan plan = takeNotePlan(args, true);
     const std::string bankPath = args.positionals(1)[0];
@@ -39,8 +29,8 @@ int runRender(Arguments& args, CommandContext& context)
     file.commit();
     const std::int32_t frameBytes = bits / 8 * channels;
     context.out << "wrote " << *output << ": " << file.dataBytes() / static_cast<std::uint64_t>(frameBytes)
-                << " frames, " << bits << "-bit, " << channels << " channel" << (channels == 1 ? "" : "s")
-                << ", " << rate << " Hz\n";
+                << " frames, " << bits << "-bit, " << channels << " channel" << (channels == 1 ? "" : "s") << ", "
+                << rate << " Hz\n";
     return 0;
 }
 

@@ -45,5 +45,7 @@ void keepPermissions(const std::string& target, const std::string& temporary);
 // Makes a replacement in the directory of `path` survive a crash, where the system
 // needs to be told.
 void syncDirectoryOf(const std::string& path);
+// Whether the descriptor is a terminal (a console), where a line of progress may be redrawn.
+bool isTerminal(int descriptor);
 
 } // namespace osfile

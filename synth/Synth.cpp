@@ -220,6 +220,18 @@ void Synth::setPan(std::uint32_t position, RenderLockHeld)
     pan = devicePan(std::min<std::uint32_t>(position, 127));
 }
 
+bool Synth::fadeOut(std::uint32_t frames, RenderLockHeld)
+{
+    if (tone_.drumAlgorithm != 0)
+        return false;
+    const std::int64_t level = voice_.envLevel;
+    const std::int64_t perFrame = std::max<std::int64_t>((level + frames - 1) / std::max(frames, 1u), 1);
+    voice_.envTarget = 0;
+    voice_.envRate = static_cast<std::int32_t>(-perFrame);
+    voice_.stage = releaseStage;
+    return true;
+}
+
 VoiceState Synth::state() const
 {
     auto lock = lockRender();

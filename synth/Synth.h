@@ -57,11 +57,16 @@ public:
     void setModulation(std::int32_t value, RenderLockHeld);
     void setPitchBend(PitchRatio ratio, RenderLockHeld);
     void setPan(std::uint32_t position, RenderLockHeld);
+    // Ends an instrument note within `frames` frames, its level falling in a straight line
+    // from where it is, whatever the tone's release: for a voice taken for another note,
+    // which would click if it stopped at once. False for a drum tone, which has no level.
+    bool fadeOut(std::uint32_t frames, RenderLockHeld);
 
     // A consistent copy of the voice and of its converted tone, for views and tests.
     VoiceState state() const;
     ToneRecord tone() const;
     const VoiceState& state(RenderLockHeld) const { return voice_; }
+    const ToneRecord& tone(RenderLockHeld) const { return tone_; }
 
     void render8Mono(std::int32_t* mix, std::int32_t frames) override;
     void render8Stereo(std::int32_t* mix, std::int32_t frames) override;

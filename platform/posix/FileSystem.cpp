@@ -124,4 +124,9 @@ void syncDirectoryOf(const std::string& path)
     }
 }
 
+bool isTerminal(int descriptor)
+{
+    return isatty(descriptor) == 1;
+}
+
 } // namespace osfile

@@ -99,4 +99,9 @@ void keepPermissions(const std::string&, const std::string&) {}
 
 void syncDirectoryOf(const std::string&) {}
 
+bool isTerminal(int descriptor)
+{
+    return _isatty(descriptor) != 0;
+}
+
 } // namespace osfile
