@@ -85,9 +85,11 @@ bool isRightSide(const SoundFont& font, const PlayedZone& zone)
 
 } // namespace
 
-std::vector<PlayedZone> playedZones(const SoundFont& font, const SoundFontPreset& preset)
+std::vector<PlayedZone> playedZones(const SoundFont& font, const SoundFontPreset& preset, bool* cut)
 {
     std::vector<PlayedZone> zones;
+    if (cut)
+        *cut = false;
     const GeneratorSet noGlobal;
     const GeneratorSet& presetGlobal = preset.hasGlobalZone ? preset.globalZone.generators : noGlobal;
     for (const SoundFontZone& presetZone : preset.zones) {
@@ -96,6 +98,11 @@ std::vector<PlayedZone> playedZones(const SoundFont& font, const SoundFontPreset
         const std::uint32_t globalModulators = (preset.hasGlobalZone ? preset.globalZone.modulatorCount : 0) +
                                                (instrument.hasGlobalZone ? instrument.globalZone.modulatorCount : 0);
         for (const SoundFontZone& instrumentZone : instrument.zones) {
+            if (zones.size() == playedZoneLimit) {
+                if (cut)
+                    *cut = true;
+                return zones;
+            }
             PlayedZone zone;
             zone.instrument = presetZone.target;
             zone.sample = instrumentZone.target;
@@ -122,7 +129,11 @@ std::vector<PlayedZone> playedZones(const SoundFont& font, const SoundFontPreset
     return zones;
 }
 
-std::optional<ZoneChoice> chooseZone(const std::vector<PlayedZone>& zones, const SoundFont& font, int key, int velocity)
+namespace {
+
+// The choice among the zones `admits` lets through.
+template <typename Admits> std::optional<ZoneChoice> choose(const std::vector<PlayedZone>& zones, const SoundFont& font,
+                                                            int key, int velocity, Admits admits)
 {
     const PlayedZone* best = nullptr;
     auto rank = [&](const PlayedZone& zone) {
@@ -130,22 +141,26 @@ std::optional<ZoneChoice> chooseZone(const std::vector<PlayedZone>& zones, const
                                   isRightSide(font, zone) ? 1 : 0};
     };
     for (const PlayedZone& zone : zones)
-        if (!best || rank(zone) < rank(*best))
+        if (admits(zone) && (!best || rank(zone) < rank(*best)))
             best = &zone;
     if (!best)
         return std::nullopt;
     ZoneChoice choice{*best, nearestIn(best->keys, key), nearestIn(best->velocities, velocity), 0};
     for (const PlayedZone& zone : zones)
-        if (&zone != best && zone.keys.contains(choice.key) && zone.velocities.contains(choice.velocity))
+        if (&zone != best && admits(zone) && zone.keys.contains(choice.key) &&
+            zone.velocities.contains(choice.velocity))
             ++choice.others;
     return choice;
 }
 
+} // namespace
+
+std::optional<ZoneChoice> chooseZone(const std::vector<PlayedZone>& zones, const SoundFont& font, int key, int velocity)
+{
+    return choose(zones, font, key, velocity, [](const PlayedZone&) { return true; });
+}
+
 std::optional<ZoneChoice> zoneAtKey(const std::vector<PlayedZone>& zones, const SoundFont& font, int key, int velocity)
 {
-    std::vector<PlayedZone> playing;
-    for (const PlayedZone& zone : zones)
-        if (zone.keys.contains(key))
-            playing.push_back(zone);
-    return chooseZone(playing, font, key, velocity);
+    return choose(zones, font, key, velocity, [&](const PlayedZone& zone) { return zone.keys.contains(key); });
 }

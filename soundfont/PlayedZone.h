@@ -3,6 +3,7 @@
 #include "soundfont/SoundFont.h"
 
 #include <array>
+#include <cstddef>
 #include <cstdint>
 #include <optional>
 #include <vector>
@@ -23,8 +24,14 @@ struct PlayedZone {
     std::int32_t operator[](std::uint16_t oper) const { return value[oper]; }
 };
 
-// Every zone the preset plays, in the order of its zones and then of its instrument's.
-std::vector<PlayedZone> playedZones(const SoundFont& font, const SoundFontPreset& preset);
+// A preset may pair each of its zones with each of its instrument's: no more pairs than
+// this are looked at, so that a hostile file of a few megabytes cannot ask for
+// gigabytes.
+constexpr std::size_t playedZoneLimit = 16384;
+
+// Every zone the preset plays, in the order of its zones and then of its instrument's,
+// up to playedZoneLimit; `cut` (when given) is set when there were more.
+std::vector<PlayedZone> playedZones(const SoundFont& font, const SoundFontPreset& preset, bool* cut = nullptr);
 
 // The zone that plays `key` at `velocity`, or the one nearest to them (key first, then
 // velocity) when none does; among equals, a mono or left sample rather than a right

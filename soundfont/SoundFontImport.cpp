@@ -34,6 +34,9 @@ constexpr std::uint32_t largestCycleSize = 342000;
 constexpr std::uint64_t fixedFileBytes = 9224;
 constexpr std::uint64_t largestFileBytes = 0xFFFFFFFFu;
 
+const std::string tooManyZones =
+    "only the first " + std::to_string(playedZoneLimit) + " pairs of preset and instrument zones looked at";
+
 double centsBetween(double to, double from)
 {
     return 1200.0 * std::log2(to / from);
@@ -116,8 +119,6 @@ public:
                     first = false;
                 }
         }
-        if (options_.newBank)
-            silenceWhatIsLeft();
         return std::move(report_);
     }
 
@@ -127,7 +128,10 @@ private:
         ImportedProgram entry;
         entry.program = program;
         entry.preset = preset.name;
-        const std::vector<PlayedZone> zones = playedZones(font_, preset);
+        bool cut = false;
+        const std::vector<PlayedZone> zones = playedZones(font_, preset, &cut);
+        if (cut)
+            entry.tone.notes.push_back(tooManyZones);
         const std::optional<ZoneChoice> choice = chooseZone(zones, font_, importKey, importVelocity);
         std::string whyNot = "the preset plays no sample";
         if (choice) {
@@ -162,7 +166,12 @@ private:
         // period of the note.
         const double frequency = 440.0 * std::exp2((choice.key - 69) / 12.0);
         const double cycle = sample.sampleRate * std::exp2(centsAt(font_, zone, choice.key) / 1200.0) / frequency;
-        const double rounded = std::max(1.0, std::round(cycle));
+        // A period under two samples is a pitch above what the sample rate can carry.
+        if (!(cycle >= 2)) {
+            whyNot = "its pitch lies above what its sample rate can carry";
+            return false;
+        }
+        const double rounded = std::round(cycle);
         double ratio = 1;
         if (std::abs(centsBetween(rounded, cycle)) > toleratedCents)
             ratio = rounded / cycle;
@@ -250,7 +259,10 @@ private:
         }
         kit.drumSet = static_cast<std::uint32_t>(set);
         bank_.drumSetMap()[program] = set;
-        const std::vector<PlayedZone> zones = playedZones(font_, preset);
+        bool cut = false;
+        const std::vector<PlayedZone> zones = playedZones(font_, preset, &cut);
+        if (cut)
+            kit.notes.push_back(tooManyZones);
         for (int key = 0; key < 128; ++key) {
             const std::optional<ZoneChoice> choice = zoneAtKey(zones, font_, key, importVelocity);
             if (!choice)
@@ -263,7 +275,6 @@ private:
             } else {
                 imported.drumTone = drumTone;
                 bank_.drumMaps()[static_cast<std::uint32_t>(set)][static_cast<std::uint32_t>(key)] = drumTone;
-                unmapped_[static_cast<std::uint32_t>(set)][static_cast<std::uint32_t>(key)] = false;
             }
             kit.keys.push_back(std::move(imported));
         }
@@ -273,7 +284,8 @@ private:
     // The set that drum program `program` fills: the one it already selects when no
     // other program shares it (the standard kit, and a new bank's first kit, are
     // filled in place), otherwise a new set, which starts as a copy of that one in an
-    // existing bank and silent in a new one.
+    // existing bank. In a new bank every key of a kit's set starts empty: the keys the
+    // kit does not play stay silent.
     std::int32_t drumSetFor(std::uint32_t program, bool firstKit, std::vector<std::string>& notes)
     {
         ToneBank::DrumSetMap& setMap = bank_.drumSetMap();
@@ -283,17 +295,19 @@ private:
         bool shared = false;
         for (std::uint32_t other = 0; other < ToneBank::programCount; ++other)
             shared = shared || (other != program && setMap[other] == set);
-        if (program == 0 || (options_.newBank && firstKit) || !shared)
+        if (program == 0 || (options_.newBank && firstKit) || !shared) {
+            if (options_.newBank)
+                bank_.drumMaps()[static_cast<std::uint32_t>(set)].fill(ToneBank::noDrumTone);
             return set;
+        }
         const std::uint32_t count = bank_.drumSetCount();
         if (count >= ToneBank::drumSetCapacity || fileBytes_ + 512 > largestFileBytes) {
             notes.push_back("left out: the bank has no room for another drum set");
             return -1;
         }
         bank_.drumMaps()[count] = bank_.drumMaps()[static_cast<std::uint32_t>(set)];
-        unmapped_[count] = unmapped_[static_cast<std::uint32_t>(set)];
         if (options_.newBank)
-            unmapped_[count].fill(true);
+            bank_.drumMaps()[count].fill(ToneBank::noDrumTone);
         bank_.setDrumSetCount(count + 1);
         fileBytes_ += 512;
         return static_cast<std::int32_t>(count);
@@ -359,11 +373,9 @@ private:
         return index;
     }
 
-    // Keeps one slot free for the silent drum tone a new bank may still need.
     std::int32_t addDrumTone(const ToneRecord& tone, std::string& whyNot)
     {
-        const std::uint32_t reserved = silentSlotReserved_ ? 1 : 0;
-        if (bank_.drumToneCount() + reserved >= ToneBank::drumToneCapacity || fileBytes_ + 72 > largestFileBytes) {
+        if (bank_.drumToneCount() >= ToneBank::drumToneCapacity || fileBytes_ + 72 > largestFileBytes) {
             whyNot = "the bank's drum tones are all in use";
             return -1;
         }
@@ -376,40 +388,6 @@ private:
         return static_cast<std::int32_t>(index);
     }
 
-    // A new bank: the programs the font lacks and the drum keys no kit plays get a tone
-    // that plays nothing, on the bank's first wave, so that every tone names a wave.
-    void silenceWhatIsLeft()
-    {
-        if (bank_.waveCount() == 0)
-            return;
-        ToneRecord silent;
-        silent.wave = bank_.waveData(0);
-        for (std::uint32_t p = 0; p < ToneBank::instrumentToneCount; ++p)
-            if (bank_.findWave(bank_.getInstrumentTone(p).wave) < 0) {
-                silent.groupNumber = static_cast<std::int32_t>(p);
-                bank_.setInstrumentTone(p, silent);
-            }
-        bool anyUnmapped = false;
-        for (std::uint32_t s = 0; s < bank_.drumSetCount(); ++s)
-            anyUnmapped =
-                anyUnmapped || std::find(unmapped_[s].begin(), unmapped_[s].end(), true) != unmapped_[s].end();
-        if (!anyUnmapped)
-            return;
-        ToneRecord silentDrum = silent;
-        silentDrum.drumAlgorithm = 1;
-        silentDrum.groupNumber = 0;
-        silentDrum.gainRate = silentDrum.amplitude = static_cast<std::int32_t>(drumSpeedUnit);
-        std::string whyNot;
-        silentSlotReserved_ = false;
-        const std::int32_t index = addDrumTone(silentDrum, whyNot);
-        if (index < 0)
-            return;
-        for (std::uint32_t s = 0; s < bank_.drumSetCount(); ++s)
-            for (std::uint32_t n = 0; n < ToneBank::notesPerDrumMap; ++n)
-                if (unmapped_[s][n])
-                    bank_.drumMaps()[s][n] = index;
-    }
-
     const SoundFont& font_;
     ToneBank& bank_;
     const SoundFontImportOptions& options_;
@@ -417,18 +395,6 @@ private:
     std::uint64_t fileBytes_ = 0;
     std::map<std::tuple<std::uint32_t, std::uint32_t, double>, std::int32_t> waves_;
     std::map<std::tuple<std::int32_t, std::int32_t, std::uint32_t, std::int32_t>, std::int32_t> drumTones_;
-    // Drum-map entries of a new bank that no kit has filled yet.
-    std::array<std::array<bool, 128>, 128> unmapped_ = initialUnmapped();
-    // A new bank keeps one drum tone free for the silent one.
-    bool silentSlotReserved_ = options_.newBank;
-
-    static std::array<std::array<bool, 128>, 128> initialUnmapped()
-    {
-        std::array<std::array<bool, 128>, 128> all{};
-        for (auto& set : all)
-            set.fill(true);
-        return all;
-    }
 };
 
 } // namespace

@@ -13,8 +13,8 @@ struct SoundFontImportOptions {
     std::bitset<128> programs = std::bitset<128>().set();
     // Whether the drum kits (bank 128) become drum sets.
     bool drums = true;
-    // A new bank: programs the font lacks get a silent tone, and drum keys no kit plays a
-    // silent drum tone. Into an existing bank only what the font has is replaced.
+    // A new bank: the drum keys no kit plays are left empty. Into an existing bank only
+    // what the font has is replaced.
     bool newBank = true;
 };
 
