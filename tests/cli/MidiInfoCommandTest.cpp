@@ -114,22 +114,6 @@ TEST(MidiInfoCommand, DescribesTheSongAndWhatPlaysNothingInTheBank)
                        "{\"drumProgram\":16,\"drumSet\":0,\"note\":40,\"cause\":\"drum tone 1 has no wave\"}]}\n");
 }
 
-TEST(MidiInfoCommand, SmpteSongsAndMillisecondsRoundDown)
-{
-    TempDir dir;
-    const std::string path = dir.file("smpte.mid");
-    // 29.97 frames of 4 ticks: 7 ticks last 58.391 ms (7 x 1001000 / 120).
-    writeBytes(path, song(0, 0xE304, {track({endOfTrack(7)})}));
-    const ZbkRun run = zbk({"midi-info", path, "--json"});
-    EXPECT_EQ(run.status, 0) << run.err;
-    EXPECT_NE(run.out.find("\"division\":{\"framesPerSecond\":29,\"ticksPerFrame\":4}"), std::string::npos) << run.out;
-    EXPECT_NE(run.out.find("\"lengthSeconds\":0.058,"), std::string::npos) << run.out;
-    EXPECT_NE(zbk({"midi-info", path})
-                  .out.find("division:      SMPTE, 29.97 (30000/1001) frames per second, 4 ticks "
-                            "per frame\n"),
-              std::string::npos);
-}
-
 TEST(MidiInfoCommand, RefusalsNameTheFileAndTheCauseAndWarningsGoToStandardError)
 {
     TempDir dir;

@@ -247,8 +247,10 @@ TEST(SmfReader, RefusesCountsBeyondItsLimits)
     auto programChanges = [](std::uint64_t count) {
         Bytes body = event(0, {0xC0, 0});
         body.reserve(2 * count + 8);
-        for (std::uint64_t i = 1; i < count; ++i)
-            append(body, event(0, {static_cast<std::uint8_t>(i & 0x7F)}));
+        for (std::uint64_t i = 1; i < count; ++i) {
+            body.push_back(0);
+            body.push_back(static_cast<std::uint8_t>(i & 0x7F));
+        }
         return song(0, 96, {chunk("MTrk", body)});
     };
     result = read(programChanges(midi::songLimits::maxEvents));

@@ -7,6 +7,7 @@
 
 #include <cstdlib>
 #include <filesystem>
+#include <iostream>
 #include <random>
 
 using namespace songbytes;
@@ -128,10 +129,19 @@ TEST(SongReaderFuzz, DamagedSongsAreReadSoundlyOrRefusedWithACause)
     const std::uint64_t count = fuzzCount();
     // The small built songs are cheap and dense in structure: every other round is one of them.
     const std::size_t builtCount = builtSeeds().size();
+    std::uint64_t read = 0, refused = 0;
     for (std::uint64_t round = 0; round < count; ++round) {
         Bytes bytes = all[round % 2 || all.size() == builtCount ? random() % builtCount : random() % all.size()];
         mutate(bytes, random);
-        expectSound(midi::readSong(bytes.data(), bytes.size()));
+        const midi::SongReadResult result = midi::readSong(bytes.data(), bytes.size());
+        expectSound(result);
         ASSERT_FALSE(HasFatalFailure()) << "round " << round;
+        ++(result.ok ? read : refused);
+    }
+    std::cout << "[          ] " << read << " damaged songs read, " << refused << " refused\n";
+    // Mutations that were all refused at the header would test nothing past it.
+    if (count >= 1000) {
+        EXPECT_GT(read, count / 10);
+        EXPECT_GT(refused, count / 10);
     }
 }
