@@ -76,12 +76,9 @@ public:
 
     Song read()
     {
-        const std::size_t tracksStart = readHeader();
-        std::uint16_t announcedTracks = song_.trackCount;
-        song_.trackCount = 0;
-        readChunks(tracksStart);
-        if (song_.trackCount != announcedTracks)
-            warnings_.add("the header announces " + std::to_string(announcedTracks) + " tracks, the file holds " +
+        readChunks(readHeader());
+        if (song_.trackCount != announcedTracks_)
+            warnings_.add("the header announces " + std::to_string(announcedTracks_) + " tracks, the file holds " +
                           std::to_string(song_.trackCount));
         std::sort(song_.events.begin(), song_.events.end(), [](const ChannelEvent& a, const ChannelEvent& b) {
             return a.tick != b.tick     ? a.tick < b.tick
@@ -112,7 +109,7 @@ private:
         song_.format = bigEndian16(header);
         if (song_.format > 2)
             throw Refusal{"its format " + std::to_string(song_.format) + " is not 0, 1 or 2"};
-        song_.trackCount = bigEndian16(header + 2);
+        announcedTracks_ = bigEndian16(header + 2);
         readDivision(bigEndian16(header + 4));
         return 8 + std::size_t{length};
     }
@@ -316,6 +313,7 @@ private:
     const std::uint8_t* bytes_;
     std::size_t size_;
     Song song_;
+    std::uint16_t announcedTracks_ = 0;
     WarningList warnings_;
     std::uint64_t eventCount_ = 0;
 };
