@@ -51,16 +51,20 @@ SongPlayer::~SongPlayer()
 
 bool SongPlayer::connect(SoundDevice& target, std::int32_t channelCount)
 {
+    // The base class's render routine plays nothing here, so the render thread reads none
+    // of the fields below until the song's own routine is stored, after the voices joined.
     if (!SoundSource::connect(target, channelCount))
         return false;
-    renderRoutine.store(&renderBlock);
-    const auto rate = static_cast<std::uint32_t>(target.sampleRate());
+    const auto rate = static_cast<std::uint32_t>(sampleRate);
     endFrame_ = tempo_.frameAt(song_.endTick, rate);
     const double tail = std::min(std::max(options_.tailSeconds, 0.0) * rate, 1e15);
     tailFrames_ = static_cast<std::uint64_t>(std::llround(tail));
     next_ = 0;
     nextFrame_ = frameOf(0);
-    return pool_.connect(target);
+    if (!pool_.connect(target))
+        return false;
+    renderRoutine.store(&renderBlock);
+    return true;
 }
 
 std::uint64_t SongPlayer::frameOf(std::size_t event)
