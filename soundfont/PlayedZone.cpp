@@ -137,8 +137,8 @@ template <typename Admits> std::optional<ZoneChoice> choose(const std::vector<Pl
 {
     const PlayedZone* best = nullptr;
     auto rank = [&](const PlayedZone& zone) {
-        return std::array<int, 3>{distance(zone.keys, key), distance(zone.velocities, velocity),
-                                  isRightSide(font, zone) ? 1 : 0};
+        return std::array<int, 4>{distance(zone.keys, key), distance(zone.velocities, velocity),
+                                  isRightSide(font, zone) ? 1 : 0, zone[generator::initialAttenuation]};
     };
     for (const PlayedZone& zone : zones)
         if (admits(zone) && (!best || rank(zone) < rank(*best)))

@@ -35,7 +35,8 @@ std::vector<PlayedZone> playedZones(const SoundFont& font, const SoundFontPreset
 
 // The zone that plays `key` at `velocity`, or the one nearest to them (key first, then
 // velocity) when none does; among equals, a mono or left sample rather than a right
-// one, then the first. `chosenKey` takes the key the zone then plays (`key` itself or
+// one, then the loudest (the quieter layers of a sound are mostly accents of the main
+// one), then the first. `chosenKey` takes the key the zone then plays (`key` itself or
 // the nearest end of the zone's key range); `others` how many more zones play that key
 // and velocity alongside it (layers and the other side of a stereo pair).
 struct ZoneChoice {

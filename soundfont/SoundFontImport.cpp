@@ -191,8 +191,11 @@ private:
         std::uint32_t sampleCount = length;
         std::uint32_t loopReturn = length;
         if (span->loops) {
-            sampleCount = scaled(span->loopEnd);
-            loopReturn = std::min(scaled(span->loopStart), sampleCount - 1);
+            // The loop's length is rounded as a whole: a loop of a period or two sets the
+            // pitch it plays at, and rounding both ends could cost a sample of it.
+            loopReturn = std::min(scaled(span->loopStart), length - 1);
+            const auto loopLength = static_cast<std::uint32_t>(std::lround((span->loopEnd - span->loopStart) * ratio));
+            sampleCount = std::min(length, loopReturn + std::max<std::uint32_t>(1, loopLength));
         }
         if (cycleSize > sampleCount || cycleSize > largestCycleSize) {
             whyNot = "its period of " + std::to_string(cycleSize) + " samples is longer than the " +
