@@ -8,14 +8,10 @@
 // Twice: into a new file, and over the file the run before wrote. Replacing a file frees
 // the old one inside the rename, and on a file system mounted with `discard` that waits
 // for the disk to discard its blocks.
+#include "bench/support/ToolProcess.h"
 #include "tests/support/TempDir.h"
 
 #include <benchmark/benchmark.h>
-
-#include <fcntl.h>
-#include <spawn.h>
-#include <sys/resource.h>
-#include <sys/wait.h>
 
 #include <chrono>
 #include <cstdio>
@@ -23,34 +19,9 @@
 #include <string>
 #include <vector>
 
-extern char** environ;
-
 namespace {
 
 constexpr double renderedSeconds = 120;
-
-double seconds(const timeval& time)
-{
-    return static_cast<double>(time.tv_sec) + static_cast<double>(time.tv_usec) / 1e6;
-}
-
-// Runs the tool with its output thrown away; false unless it exited with status 0.
-bool runTool(std::vector<std::string> args, rusage& usage)
-{
-    args.insert(args.begin(), ZBK_TOOL_PATH);
-    std::vector<char*> argv;
-    for (std::string& arg : args)
-        argv.push_back(arg.data());
-    argv.push_back(nullptr);
-    posix_spawn_file_actions_t actions;
-    posix_spawn_file_actions_init(&actions);
-    posix_spawn_file_actions_addopen(&actions, 1, "/dev/null", O_WRONLY, 0);
-    pid_t pid = 0;
-    const int started = posix_spawn(&pid, argv[0], &actions, nullptr, argv.data(), environ);
-    posix_spawn_file_actions_destroy(&actions);
-    int status = 0;
-    return started == 0 && wait4(pid, &status, 0, &usage) == pid && WIFEXITED(status) && WEXITSTATUS(status) == 0;
-}
 
 void RenderProcess(benchmark::State& state, bool overExistingFile)
 {
@@ -86,8 +57,7 @@ void RenderProcess(benchmark::State& state, bool overExistingFile)
     state.counters["sys_s"] = system / runs;
     state.counters["sys_share"] = system / (user + system);
     state.counters["sys_of_real"] = system / real;
-    state.counters["x_real_time"] =
-        benchmark::Counter(renderedSeconds, benchmark::Counter::kIsIterationInvariantRate);
+    state.counters["x_real_time"] = benchmark::Counter(renderedSeconds, benchmark::Counter::kIsIterationInvariantRate);
 }
 
 } // namespace
