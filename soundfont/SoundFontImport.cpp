@@ -171,6 +171,10 @@ private:
             whyNot = "its pitch lies above what its sample rate can carry";
             return false;
         }
+        if (!(cycle <= largestCycleSize)) {
+            whyNot = "its period of " + std::to_string(cycle) + " samples is longer than the voice can step through";
+            return false;
+        }
         const double rounded = std::round(cycle);
         double ratio = 1;
         if (std::abs(centsBetween(rounded, cycle)) > toleratedCents)
@@ -186,7 +190,8 @@ private:
 
         const std::uint32_t length = resampledLength(span->end - span->start, ratio);
         const auto scaled = [&](std::uint32_t position) {
-            return std::min(length, static_cast<std::uint32_t>(std::lround((position - span->start) * ratio)));
+            return static_cast<std::uint32_t>(
+                std::min<std::int64_t>(length, std::llround((position - span->start) * ratio)));
         };
         std::uint32_t sampleCount = length;
         std::uint32_t loopReturn = length;
@@ -194,12 +199,12 @@ private:
             // The loop's length is rounded as a whole: a loop of a period or two sets the
             // pitch it plays at, and rounding both ends could cost a sample of it.
             loopReturn = std::min(scaled(span->loopStart), length - 1);
-            const auto loopLength = static_cast<std::uint32_t>(std::lround((span->loopEnd - span->loopStart) * ratio));
-            sampleCount = std::min(length, loopReturn + std::max<std::uint32_t>(1, loopLength));
+            const std::int64_t loopLength = std::llround((span->loopEnd - span->loopStart) * ratio);
+            sampleCount = static_cast<std::uint32_t>(
+                std::min<std::int64_t>(length, loopReturn + std::max<std::int64_t>(1, loopLength)));
         }
-        if (cycleSize > sampleCount || cycleSize > largestCycleSize) {
-            whyNot = "its period of " + std::to_string(cycleSize) + " samples is longer than the " +
-                     (cycleSize > sampleCount ? "sample" : "voice can step through");
+        if (cycleSize > sampleCount) {
+            whyNot = "its period of " + std::to_string(cycleSize) + " samples is longer than its sample";
             return false;
         }
         imported.loops = span->loops;
@@ -331,7 +336,7 @@ private:
             whyNot = "its sample \"" + sample.name + "\" cannot be played at the key's speed";
             return -1;
         }
-        const auto speedValue = static_cast<std::int32_t>(std::lround(speed));
+        const auto speedValue = static_cast<std::int32_t>(std::llround(speed));
         imported.pitchErrorCents = centsBetween(speedValue, speed);
         imported.loops = span->loops;
         if (span->loops)
