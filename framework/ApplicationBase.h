@@ -10,7 +10,7 @@ class ApplicationBase {
 public:
     // The object constructed last becomes the program's application.
     ApplicationBase();
-    ~ApplicationBase();
+    virtual ~ApplicationBase();
     ApplicationBase(const ApplicationBase&) = delete;
     ApplicationBase& operator=(const ApplicationBase&) = delete;
 

@@ -9,7 +9,7 @@ class Control {
 public:
     Control() = default;
     // Gives the window its previous procedure back; the window itself lives on.
-    ~Control();
+    virtual ~Control();
     Control(const Control&) = delete;
     Control& operator=(const Control&) = delete;
 

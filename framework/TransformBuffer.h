@@ -10,7 +10,7 @@ public:
     static constexpr std::uint32_t errorOutOfMemory = 0x80000004u;
 
     TransformBuffer() = default;
-    ~TransformBuffer();
+    virtual ~TransformBuffer();
     TransformBuffer(const TransformBuffer&) = delete;
     TransformBuffer& operator=(const TransformBuffer&) = delete;
 

@@ -12,6 +12,7 @@ public:
     static constexpr std::uint32_t errorNotSupported = 0x8000000Au;
 
     Window() = default;
+    virtual ~Window() = default;
     Window(const Window&) = delete;
     Window& operator=(const Window&) = delete;
 
