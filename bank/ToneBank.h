@@ -25,6 +25,8 @@ public:
     // A drum-map entry left empty: the note plays nothing. Songs and imports leave the
     // notes a kit does not have so; the check counts them as empty, not as faults.
     static constexpr std::int32_t noDrumTone = -1;
+    // Shorter than this a wave cannot be played: resize and stretch refuse it.
+    static constexpr std::uint32_t shortestWave = 4;
 
     using DrumMap = std::array<std::int32_t, notesPerDrumMap>;
     using DrumMaps = std::array<DrumMap, drumSetCapacity>;

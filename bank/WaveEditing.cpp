@@ -12,9 +12,6 @@ namespace {
 
 using Samples = std::vector<std::int8_t>;
 
-// A wave shorter than this is refused by every edit that shortens a wave.
-constexpr std::uint32_t shortestWave = 4;
-
 struct SampleRange {
     std::size_t begin;
     std::size_t end;
@@ -52,7 +49,7 @@ template <typename Fill> bool replaceWithNewLength(ToneBank& bank, std::uint32_t
 // same length changes nothing.
 template <typename Fill> bool changeLength(ToneBank& bank, std::uint32_t i, std::uint32_t length, Fill fill)
 {
-    if (i >= bank.waveCount() || length < shortestWave)
+    if (i >= bank.waveCount() || length < ToneBank::shortestWave)
         return false;
     if (length == bank.waveSize(i))
         return true;
@@ -70,7 +67,7 @@ bool ToneBank::deleteWaveRange(std::uint32_t i, std::uint32_t a, std::uint32_t b
     if (range.empty())
         return true;
     const std::size_t newSize = old.size() - (range.end - range.begin);
-    if (newSize < shortestWave)
+    if (newSize < ToneBank::shortestWave)
         return false;
     return replaceWithNewLength(*this, i, newSize, [&](const Samples& from, Samples& to) {
         const auto cut = to.begin() + static_cast<std::ptrdiff_t>(range.begin);

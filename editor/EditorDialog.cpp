@@ -19,11 +19,15 @@ constexpr int scrollPage = 128;
 constexpr int referenceVolume = 100;
 constexpr int targetAmplitude = 127;
 
+// What the editor's voices play on: 16-bit stereo at 44100 Hz.
+constexpr std::int32_t outputBits = 16;
+constexpr std::int32_t outputRate = 44100;
+constexpr std::int32_t outputChannels = 2;
+
 // The waveform view draws 512 rows whatever the template says.
 constexpr int waveViewHeight = WaveView::drawHeight;
 
-// The drawing modes in the order of the view's modes, and the magnifications.
-constexpr const char* pencilModeNames[] = {"追加", "削減", "更新"};
+// The magnifications.
 constexpr int zoomChoices = 5;
 
 } // namespace
@@ -31,7 +35,7 @@ constexpr int zoomChoices = 5;
 EditorDialog::EditorDialog(std::unique_ptr<WaveOut> waveOut)
     : output(waveOut != nullptr ? std::move(waveOut) : makeSoundCardWaveOut()), device(*output)
 {
-    if (!device.open(16, 44100, 2))
+    if (!device.open(outputBits, outputRate, outputChannels))
         MessageBoxA(nullptr, text::noSoundDevice, text::noSoundDeviceCaption, MB_OK | MB_ICONWARNING);
     // Connected even without a device, so that every voice operation stays the same.
     synth.connect(device, 0);
@@ -58,7 +62,7 @@ int EditorDialog::onInitDialog()
 
     ComboBox list;
     list.attach(GetDlgItem(hwnd, IDC_PENCIL_MODE));
-    for (const char* name : pencilModeNames)
+    for (const char* name : text::pencilModeNames)
         list.addString(name);
     list.setCurSel(WaveView::overwrite);
 

@@ -1,22 +1,11 @@
 #include "editor/EnvelopeView.h"
 
+// Levels wrap as the 32-bit registers of the voice do.
+#include "audio/Wrapping.h"
+#include "synth/VoiceState.h"
+
 #include <algorithm>
 #include <climits>
-
-namespace {
-
-// Levels wrap as the 32-bit registers of the voice do.
-std::int32_t wrappingAdd(std::int32_t a, std::int32_t b)
-{
-    return static_cast<std::int32_t>(static_cast<std::uint32_t>(a) + static_cast<std::uint32_t>(b));
-}
-
-std::int32_t wrappingNegate(std::int32_t a)
-{
-    return static_cast<std::int32_t>(0u - static_cast<std::uint32_t>(a));
-}
-
-} // namespace
 
 void EnvelopeView::setTone(const ToneRecord& newTone)
 {
@@ -40,17 +29,17 @@ bool EnvelopeView::nextSegment()
     switch (phase) {
     case 0:
         phase = 1;
-        step = wrappingNegate(tone.DR);
+        step = wrapNeg(tone.DR);
         target = tone.NL;
         return true;
     case 1:
         phase = 2;
-        step = wrappingNegate(tone.NR);
+        step = wrapNeg(tone.NR);
         target = tone.SL;
         return true;
     case 2:
         phase = 3;
-        step = wrappingNegate(tone.SR);
+        step = wrapNeg(tone.SR);
         target = 0;
         return true;
     default:
@@ -80,7 +69,7 @@ void EnvelopeView::paint()
     bool ended = false;
     for (; column < width; ++column) {
         for (int tick = 0; tick < ticksPerColumn; ++tick) {
-            level = wrappingAdd(level, step);
+            level = wrapAdd(level, step);
             if ((step > 0 && level >= target) || (step < 0 && level <= target)) {
                 if (!nextSegment()) {
                     ended = true;
@@ -92,7 +81,7 @@ void EnvelopeView::paint()
             break;
         // The product wraps at 32 bits, as the level register's arithmetic does.
         const auto product = static_cast<std::int32_t>(static_cast<std::int64_t>(level) * height);
-        const int y = std::clamp(height - product / fullLevel, 0, height);
+        const int y = std::clamp(height - product / fullScaleLevel, 0, height);
         const RECT above{column, 0, column + 1, y};
         const RECT below{column, y, column + 1, height};
         FillRect(dc, &above, black);

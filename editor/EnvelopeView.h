@@ -11,8 +11,6 @@
 class EnvelopeView : public Control {
 public:
     static constexpr int ticksPerColumn = 256;
-    // The level that fills the whole height.
-    static constexpr std::int32_t fullLevel = 0x7F0000;
 
     // Takes a copy of `tone` and repaints.
     void setTone(const ToneRecord& tone);

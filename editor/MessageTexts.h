@@ -4,6 +4,10 @@
 
 namespace text {
 
+// The pencil's drawing modes, in the order of the view's modes: louder only, quieter
+// only, overwrite.
+inline constexpr const char* pencilModeNames[] = {"追加", "削減", "更新"};
+
 // Captions.
 inline constexpr const char* confirmCaption = "確認";
 inline constexpr const char* errorCaption = "エラー";

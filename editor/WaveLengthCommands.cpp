@@ -7,13 +7,6 @@
 
 #include <new>
 
-namespace {
-
-// Shorter than this a wave cannot be played.
-constexpr std::uint32_t shortestLength = 4;
-
-} // namespace
-
 void EditorDialog::resizeWave()
 {
     changeWaveLength(false);
@@ -31,7 +24,7 @@ void EditorDialog::changeWaveLength(bool stretch)
         return;
     const auto index = static_cast<std::uint32_t>(wave);
     const std::uint32_t length = GetDlgItemInt(hwnd, IDC_NEW_SIZE, nullptr, FALSE);
-    if (length < shortestLength) {
+    if (length < ToneBank::shortestWave) {
         showError(hwnd, text::sizeTooSmall);
         return;
     }

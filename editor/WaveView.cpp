@@ -13,6 +13,8 @@ int pointerY(LPARAM lParam) { return static_cast<short>(HIWORD(lParam)); }
 
 // The row where the bar of value v ends: 127 is row 0, 0 is row 254, -128 row 510.
 int levelRow(int value) { return (127 - value) * 2; }
+// The value whose bar ends at row y: the inverse of levelRow, two rows a value.
+int rowLevel(int y) { return 127 - y / 2; }
 
 } // namespace
 
@@ -165,7 +167,7 @@ void WaveView::pencil(int x, int y)
         return;
     // A position past the end edits the repeated wave's sample.
     const auto pos = static_cast<std::int32_t>(index(x) % sampleCount);
-    const int drawn = 127 - y / 2;
+    const int drawn = rowLevel(y);
     const int old = samples[pos];
     const bool write = (pencilMode == raiseOnly && std::abs(old) < std::abs(drawn)) ||
                        (pencilMode == lowerOnly && std::abs(old) > std::abs(drawn)) ||

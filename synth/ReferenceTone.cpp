@@ -1,19 +1,19 @@
 #include "synth/ReferenceTone.h"
 
 #include "synth/VibratoTable.h"
+#include "synth/VoiceState.h"
 
 #include <memory>
 
 ToneRecord makeReferenceTone()
 {
-    constexpr std::int32_t fullLevel = 0x7F0000;
     auto block = std::make_shared<WaveBlock>(vibratoTableSize);
     for (std::uint32_t i = 0; i < vibratoTableSize; ++i)
         block->samples[i] = static_cast<std::int8_t>(vibratoTable[i]);
     ToneRecord tone;
-    tone.AR = fullLevel;
-    tone.DL = fullLevel;
-    tone.RR = fullLevel;
+    tone.AR = fullScaleLevel;
+    tone.DL = fullScaleLevel;
+    tone.RR = fullScaleLevel;
     tone.cycleSize = static_cast<std::int32_t>(vibratoTableSize);
     tone.sampleCount = static_cast<std::int32_t>(vibratoTableSize);
     tone.wave = std::move(block);
