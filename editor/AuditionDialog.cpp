@@ -41,8 +41,7 @@ int AuditionDialog::onInitDialog()
     }
     ComboBox combo;
     combo.attach(GetDlgItem(hwnd, IDC_AUDITION_TONE));
-    for (const char* name : programNames)
-        combo.addString(name);
+    fillWithProgramNames(combo);
     combo.setCurSel(initialTone);
 
     combo.attach(GetDlgItem(hwnd, IDC_AUDITION_OCTAVE));

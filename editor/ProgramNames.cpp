@@ -1,5 +1,7 @@
 #include "editor/ProgramNames.h"
 
+#include "framework/ComboBox.h"
+
 const std::array<const char*, programNameCount> programNames = {
     "0: Piano 1", "1: Piano 2", "2: Piano 3", "3: HonkyTonk",
     "4: E.Piano 1", "5: E.Piano 2", "6: Harpsichord", "7: Clav.",
@@ -34,3 +36,10 @@ const std::array<const char*, programNameCount> programNames = {
     "120: Gt.FretNoise", "121: Breath Noise", "122: Seashore", "123: Bird",
     "124: Telephone", "125: Helicopter", "126: Applause", "127: Gun Shot",
 };
+
+void fillWithProgramNames(ComboBox& combo)
+{
+    combo.resetContent();
+    for (const char* name : programNames)
+        combo.addString(name);
+}

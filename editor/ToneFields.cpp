@@ -96,12 +96,7 @@ void EditorDialog::showTone()
     if (drums) {
         fillWithNumbers(list, NumberTexts(count));
     } else {
-        list.resetContent();
-        char entry[64];
-        for (int i = 0; i < count; ++i) {
-            wsprintfA(entry, programNames[static_cast<std::size_t>(i)], i);
-            list.addString(entry);
-        }
+        fillWithProgramNames(list);
     }
 
     if (index >= count || (index == CB_ERR && count != 0))

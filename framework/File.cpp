@@ -36,40 +36,39 @@ bool File::close()
     return closed;
 }
 
-bool File::read(void* buffer, std::size_t count)
+namespace {
+
+// Moves all `count` bytes through `transfer` (the system's read or write, which may move
+// fewer at a time); false when it moves none or fails.
+template <typename Byte, typename Transfer>
+bool transferAll(int handle, Byte* bytes, std::size_t count, Transfer transfer)
 {
-    if (handle_ < 0) {
-        status = errorReadWrite;
-        return false;
-    }
-    auto* bytes = static_cast<unsigned char*>(buffer);
     std::size_t done = 0;
     while (done < count) {
-        const long long got = osfile::readFile(handle_, bytes + done, count - done);
-        if (got <= 0) {
-            status = errorReadWrite;
+        const long long moved = transfer(handle, bytes + done, count - done);
+        if (moved <= 0)
             return false;
-        }
-        done += static_cast<std::size_t>(got);
+        done += static_cast<std::size_t>(moved);
+    }
+    return true;
+}
+
+} // namespace
+
+bool File::read(void* buffer, std::size_t count)
+{
+    if (handle_ < 0 || !transferAll(handle_, static_cast<unsigned char*>(buffer), count, osfile::readFile)) {
+        status = errorReadWrite;
+        return false;
     }
     return true;
 }
 
 bool File::write(const void* buffer, std::size_t count)
 {
-    if (handle_ < 0) {
+    if (handle_ < 0 || !transferAll(handle_, static_cast<const unsigned char*>(buffer), count, osfile::writeFile)) {
         status = errorReadWrite;
         return false;
-    }
-    const auto* bytes = static_cast<const unsigned char*>(buffer);
-    std::size_t done = 0;
-    while (done < count) {
-        const long long put = osfile::writeFile(handle_, bytes + done, count - done);
-        if (put <= 0) {
-            status = errorReadWrite;
-            return false;
-        }
-        done += static_cast<std::size_t>(put);
     }
     return true;
 }

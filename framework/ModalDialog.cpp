@@ -10,12 +10,6 @@ bool ModalDialog::open(Window* owner, int id)
     return true;
 }
 
-int ModalDialog::onCommand(int, int id, HWND) { return closeOnOk(id); }
-int ModalDialog::onClose() { return endAndForget(); }
-// 0 lets the system paint the dialog.
-int ModalDialog::onPaint() { return 0; }
-int ModalDialog::onInitDialog() { return 0; }
-
 int ModalDialog::end()
 {
     return EndDialog(hwnd, 0);

@@ -8,10 +8,6 @@
 class ModalDialog : public Dialog {
 public:
     bool open(Window* owner, int templateId) override;
-    int onCommand(int code, int id, HWND control) override;
-    int onClose() override;
-    int onPaint() override;
-    int onInitDialog() override;
     // Ends the modal loop with result 0.
     int end() override;
 };

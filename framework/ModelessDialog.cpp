@@ -11,12 +11,6 @@ bool ModelessDialog::open(Window* owner, int id)
     return true;
 }
 
-int ModelessDialog::onCommand(int, int id, HWND) { return closeOnOk(id); }
-int ModelessDialog::onClose() { return endAndForget(); }
-// 0 lets the system paint the dialog.
-int ModelessDialog::onPaint() { return 0; }
-int ModelessDialog::onInitDialog() { return 0; }
-
 int ModelessDialog::end()
 {
     return DestroyWindow(hwnd);

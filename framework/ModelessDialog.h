@@ -7,10 +7,6 @@
 class ModelessDialog : public Dialog {
 public:
     bool open(Window* owner, int templateId) override;
-    int onCommand(int code, int id, HWND control) override;
-    int onClose() override;
-    int onPaint() override;
-    int onInitDialog() override;
     // Destroys the window.
     int end() override;
 };
