@@ -172,7 +172,7 @@ TEST_F(AuditionTest, TheKeyboardPlaysTheFieldsAsShownAndNeedsAWave)
 {
     clickButton(IDC_AUDITION);
     ASSERT_EQ(answers.messageBoxes().size(), 1u);
-    EXPECT_EQ(answers.messageBoxes()[0].text, text::noWaveToAudition);
+    EXPECT_EQ(answers.messageBoxes()[0].text, "波形が存在しません。視聴できません。");
     EXPECT_EQ(answers.messageBoxes()[0].caption, "エラー");
     EXPECT_EQ(answers.messageBoxes()[0].type, static_cast<UINT>(MB_ICONWARNING));
     EXPECT_EQ(answers.messageBoxes()[0].owner, window);

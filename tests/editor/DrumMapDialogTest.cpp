@@ -124,7 +124,7 @@ TEST_F(DrumMapDialogTest, DrumToneAddedListsAtOnceAndTheAuditionSoundsTheNoteFor
     });
     EXPECT_FALSE(dialog.accepted);
     ASSERT_EQ(answers.messageBoxes().size(), 1u);
-    EXPECT_EQ(answers.messageBoxes()[0].text, text::drumToneAdded);
+    EXPECT_EQ(answers.messageBoxes()[0].text, "追加しました。");
     EXPECT_EQ(answers.messageBoxes()[0].caption, "報告");
     EXPECT_EQ(answers.messageBoxes()[0].type, static_cast<UINT>(MB_ICONINFORMATION));
     EXPECT_EQ(rig.bank.drumToneCount(), 1u) << "a drum tone added stays, whatever the dialog's end";
@@ -144,7 +144,7 @@ TEST_F(DrumMapDialogTest, ADrumToneTheBankRefusesIsReportedAndChangesNothing)
     EXPECT_TRUE(dialog.accepted);
     EXPECT_EQ(rig.bank.drumToneCount(), 2u);
     ASSERT_EQ(answers.messageBoxes().size(), 1u);
-    EXPECT_EQ(answers.messageBoxes()[0].text, text::cannotAddMore);
+    EXPECT_EQ(answers.messageBoxes()[0].text, "これ以上追加できません。");
     EXPECT_EQ(answers.messageBoxes()[0].caption, "エラー");
     EXPECT_EQ(answers.messageBoxes()[0].type, static_cast<UINT>(MB_ICONWARNING));
 }
@@ -197,11 +197,11 @@ TEST_F(DrumMapDialogTest, SetsAreAddedAsCopiesAndDeletedWithTheSetMapRenumbered)
         ASSERT_EQ(dialog.drumSetMap[program], renumbered[program % 3]) << "program " << program;
 
     ASSERT_EQ(answers.messageBoxes().size(), 3u);
-    EXPECT_EQ(answers.messageBoxes()[0].text, text::drumSetInUse);
+    EXPECT_EQ(answers.messageBoxes()[0].text, "このﾄﾞﾗﾑｾｯﾄはﾌﾟﾛｸﾞﾗﾑﾁｪﾝｼﾞに関連づけられています。削除できません。\n");
     EXPECT_EQ(answers.messageBoxes()[0].caption, "エラー");
     EXPECT_EQ(answers.messageBoxes()[0].type, static_cast<UINT>(MB_ICONWARNING));
     for (int i : {1, 2}) {
-        EXPECT_EQ(answers.messageBoxes()[i].text, text::confirmDeleteDrumSet);
+        EXPECT_EQ(answers.messageBoxes()[i].text, "このﾄﾞﾗﾑｾｯﾄを削除します。よろしいですか？");
         EXPECT_EQ(answers.messageBoxes()[i].caption, "確認");
         EXPECT_EQ(answers.messageBoxes()[i].type, static_cast<UINT>(MB_YESNO | MB_ICONQUESTION));
     }
@@ -229,10 +229,10 @@ TEST_F(DrumMapDialogTest, TheSetCountStaysWithinOneTo128)
     EXPECT_EQ(dialog.drumSetCount, 128);
 
     ASSERT_EQ(answers.messageBoxes().size(), 2u);
-    EXPECT_EQ(answers.messageBoxes()[0].text, text::lastDrumSet);
+    EXPECT_EQ(answers.messageBoxes()[0].text, "最後のﾄﾞﾗﾑｾｯﾄは削除できません。");
     EXPECT_EQ(answers.messageBoxes()[0].caption, "エラー");
     EXPECT_EQ(answers.messageBoxes()[0].type, static_cast<UINT>(MB_ICONWARNING));
-    EXPECT_EQ(answers.messageBoxes()[1].text, text::cannotAddMore);
+    EXPECT_EQ(answers.messageBoxes()[1].text, "これ以上追加できません。");
 }
 
 TEST_F(DrumMapDialogTest, TheSetMapCyclesAndChangesTheMapOnlyWithOk)
@@ -289,7 +289,7 @@ TEST_F(DrumMapDialogTest, TheSetMapCyclesAndChangesTheMapOnlyWithOk)
     });
     EXPECT_FALSE(dialog.accepted);
     ASSERT_EQ(answers.messageBoxes().size(), 3u);
-    EXPECT_EQ(answers.messageBoxes()[0].text, text::confirmCycleSetMap);
+    EXPECT_EQ(answers.messageBoxes()[0].text, "循環設定値で上書きしてよろしいですか？");
     EXPECT_EQ(answers.messageBoxes()[0].caption, "確認");
     EXPECT_EQ(answers.messageBoxes()[0].type, static_cast<UINT>(MB_YESNO | MB_ICONQUESTION));
 }

@@ -33,12 +33,18 @@ protected:
     // below), or the height when the column is all black.
     int whiteFrom(int x) const
     {
-        for (int y = 0; y < height; ++y)
-            if (pixel(x, y) == white) {
+        for (int y = 0; y < height; ++y) {
+            const COLORREF shown = pixel(x, y);
+            if (shown == white) {
                 for (int below = y; below < height; ++below)
                     EXPECT_EQ(pixel(x, below), white) << "column " << x << " row " << below;
                 return y;
             }
+            // Anything but black above the curve is a view that did not paint.
+            EXPECT_EQ(shown, black) << "column " << x << " row " << y;
+            if (shown != black)
+                return -1;
+        }
         return height;
     }
 

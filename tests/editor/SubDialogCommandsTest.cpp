@@ -76,7 +76,7 @@ TEST_F(SubDialogCommandsTest, DrumMapEditsReachTheBankOnlyWithOkButAddedDrumTone
 
     ASSERT_EQ(answers.messageBoxes().size(), 3u);
     for (const auto& box : answers.messageBoxes()) {
-        EXPECT_EQ(box.text, text::drumToneAdded);
+        EXPECT_EQ(box.text, "追加しました。");
         EXPECT_NE(box.owner, window) << "the report is the drum map's, in front of it";
     }
 }
@@ -87,8 +87,8 @@ TEST_F(SubDialogCommandsTest, WithoutAWaveNeitherDrumMapNorFineTuningOpens)
     clickButton(IDC_DRUM_SET_MAP);
     fineTune();
     ASSERT_EQ(answers.messageBoxes().size(), 2u);
-    EXPECT_EQ(answers.messageBoxes()[0].text, text::noWaveForDrumSetMap);
-    EXPECT_EQ(answers.messageBoxes()[1].text, text::noWaveToFineTune);
+    EXPECT_EQ(answers.messageBoxes()[0].text, "波形１つも存在しないため、ドラムセットのマップを表示できません。");
+    EXPECT_EQ(answers.messageBoxes()[1].text, "波形が１つも存在しないため、波形微調整を行えません。");
     for (const auto& box : answers.messageBoxes()) {
         EXPECT_EQ(box.caption, "エラー");
         EXPECT_EQ(box.type, static_cast<UINT>(MB_ICONWARNING));
@@ -121,7 +121,7 @@ TEST_F(SubDialogCommandsTest, FineTuningAsksFirstOnlyForAWaveOverTheLimit)
         EXPECT_FALSE(watchdog.fired());
     }
     ASSERT_EQ(answers.messageBoxes().size(), 1u);
-    EXPECT_EQ(answers.messageBoxes()[0].text, text::confirmHugeWave);
+    EXPECT_EQ(answers.messageBoxes()[0].text, "波形が巨大です。処理に時間がかかりますが、よろしいですか？");
     EXPECT_EQ(answers.messageBoxes()[0].caption, "確認");
     EXPECT_EQ(answers.messageBoxes()[0].type, static_cast<UINT>(MB_YESNO | MB_ICONINFORMATION));
     EXPECT_EQ(answers.messageBoxes()[0].owner, window);
