@@ -17,6 +17,9 @@ inline std::int32_t amplitudeWithVibrato(VoiceState& voice, const ToneRecord& to
         // The depth may overshoot its limit by less than one increment.
         if (voice.vibratoDepth < voice.vibratoDepthMax)
             voice.vibratoDepth = wrapAdd(voice.vibratoDepth, tone.gainRate);
+        // A depth of 0 adds 0 whatever the cosine: a tone without vibrato skips the table.
+        if (voice.vibratoDepth == 0)
+            return a;
         // The phase wraps at 2^32; the shift count is taken modulo 32 like the shifter.
         const std::uint32_t phase = static_cast<std::uint32_t>(voice.lfoCounter) * voice.lfoTimeBase;
         const std::uint32_t shift = (24u - static_cast<std::uint32_t>(tone.frequencyShift)) & 31u;

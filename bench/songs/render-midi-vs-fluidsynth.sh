@@ -8,12 +8,13 @@
 # Goals: ours at least 10 times FluidSynth's speed and 500 times real time on every song,
 # under 30 MB.
 #
-# usage: bench/songs/render-midi-vs-fluidsynth.sh path/to/zbk [RUNS]
-#   the demo bank is always rendered; with `zbk import-sf2` also a bank imported from
-#   TimGM6mb. Writes into a temporary directory of its own.
+# usage: bench/songs/render-midi-vs-fluidsynth.sh path/to/zbk [RUNS [BANKS]]
+#   BANKS: demo (the demo bank), timgm6mb (a bank `zbk import-sf2` makes from TimGM6mb), or
+#   both (the default). Writes into a temporary directory of its own.
 set -euo pipefail
-zbk=$(realpath "${1:?usage: $0 path/to/zbk [RUNS]}")
+zbk=$(realpath "${1:?usage: $0 path/to/zbk [RUNS [BANKS]]}")
 runs=${2:-3}
+wanted=${3:-demo timgm6mb}
 songs=/usr/share/games/openttd/baseset/openmsx
 font=/usr/share/sounds/sf2/TimGM6mb.sf2
 for need in "$songs" "$font" /usr/bin/fluidsynth /usr/bin/time; do
@@ -22,9 +23,13 @@ done
 work=$(mktemp -d)
 trap 'rm -rf "$work"' EXIT
 
-"$zbk" demo "$work/demo.zbk" > /dev/null
-banks=(demo)
-if "$zbk" import-sf2 "$font" -o "$work/timgm6mb.zbk" > /dev/null 2>&1; then
+banks=()
+if [[ " $wanted " == *" demo "* ]]; then
+  "$zbk" demo "$work/demo.zbk" > /dev/null
+  banks+=(demo)
+fi
+if [[ " $wanted " == *" timgm6mb "* ]]; then
+  "$zbk" import-sf2 "$font" -o "$work/timgm6mb.zbk" > /dev/null
   banks+=(timgm6mb)
 fi
 
