@@ -182,7 +182,8 @@ int runImportSf2(Arguments& args, CommandContext& context)
 extern const Command importSf2Command{
     "import-sf2",
     "make a bank from a SoundFont 2 file's General MIDI presets",
-    "usage: zbk import-sf2 FONT.sf2 -o OUT.zbk [--into BANK.zbk] [--programs LIST] [--no-drums] [--json]\n"
+    "usage: zbk import-sf2 FONT.sf2 -o OUT.zbk [--into BANK.zbk] [--programs LIST]\n"
+    "                      [--no-drums] [--json]\n"
     "\n"
     "Reads a SoundFont 2 file and writes a bank that plays its General MIDI presets as\n"
     "closely as the bank's tones can: preset P of bank 0 becomes instrument tone P,\n"
