@@ -260,7 +260,7 @@ bool SoundDevice::fillNext(int n)
         setRefilling(true);
     if (!writePending_) {
         header.flags.fetch_and(~WaveHeader::done);
-        if (n >= catchUpRefills)
+        if (catchUp_ && n >= catchUpRefills)
             std::memset(header.data, silenceByte(), header.bufferLength);
         else
             renderBuffer(header.data);

@@ -82,6 +82,13 @@ public:
     // mistakes it for falling behind. False when the time ran out first.
     bool waitForRefills(std::uint64_t count, std::chrono::milliseconds timeout);
 
+    // Whether a wake-up of the render thread that refills more than catchUpRefills
+    // buffers queues silence instead, to catch up (the default). An output that plays a
+    // buffer only once it was refilled, as an offline render's does, never falls behind:
+    // without the rule one wake-up may refill buffer after buffer to a song's end. Set
+    // while the device is closed.
+    void setCatchUp(bool catchUp) { catchUp_ = catchUp; }
+
     // Scales the mix of every block before it is converted to output samples, in 16.16
     // fixed point (products beyond 32 bits saturate); unitOutputGain, the gain of a new
     // device, converts the mix as it is. Takes effect at the next block.
@@ -132,4 +139,5 @@ private:
     bool refilling_ = false;
     std::atomic<std::uint64_t> refills_{0};
     std::atomic<std::int32_t> outputGain_{unitOutputGain};
+    bool catchUp_ = true;
 };

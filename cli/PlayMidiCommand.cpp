@@ -9,9 +9,9 @@
 #include <atomic>
 #include <chrono>
 #include <csignal>
-#include <cstdio>
 #include <iomanip>
 #include <iostream>
+#include <sstream>
 #include <thread>
 
 namespace {

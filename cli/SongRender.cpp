@@ -5,7 +5,11 @@
 #include "cli/Command.h"
 #include "cli/PcmWavFile.h"
 
+#include <chrono>
 #include <cmath>
+#include <condition_variable>
+#include <limits>
+#include <mutex>
 #include <string>
 
 SongRenderOptions takeSongRenderOptions(Arguments& args)
@@ -42,24 +46,44 @@ void startSong(SoundDevice& device, SongPlayer& player, const SongRenderOptions&
 
 void renderSongOffline(SongPlayer& player, const SongRenderOptions& options, RenderTarget& target)
 {
+    // What the render thread tells this one outlives the device, whose destructor waits
+    // for that thread also when an error leaves early.
+    std::mutex mutex;
+    std::condition_variable ended;
+    bool songEnded = false;
+    std::uint64_t delivered = 0;
     OfflineWaveOut output;
     SoundDevice device(output);
+    // Nothing plays before it was refilled here, so the device never falls behind and
+    // need not catch up: the render thread refills buffer after buffer in one wake-up,
+    // not twelve at a time with this thread waking it for each dozen.
+    device.setCatchUp(false);
     startSong(device, player, options);
     const auto bufferFrames = static_cast<std::uint64_t>(device.bufferBytes() / device.frameBytes());
     target.begin(PcmWavFile::lengthToCome);
     // The eight silent buffers queued at open are played first and are not part of the
     // song; each refill is, up to the one in which the song ended. The render thread runs
-    // on for the rest of its wake-up, and those buffers are left out.
-    std::uint64_t delivered = 0;
+    // on until the device is closed, and those buffers are left out.
     output.deliverTo([&](const std::uint8_t* data, std::size_t count) {
-        if (player.finished() && delivered * bufferFrames >= player.finishFrame())
+        if (player.finished() && delivered * bufferFrames >= player.finishFrame()) {
+            std::lock_guard lock(mutex);
+            songEnded = true;
+            ended.notify_one();
             return;
+        }
         target.take(data, count);
         ++delivered;
     });
-    while (!player.finished())
-        if (!output.playAndWait(device, OfflineWaveOut::mostRefillsAtOnce))
-            throw CommandError("the sound device stopped refilling its buffers");
-    output.deliverTo(nullptr);
+    output.playOnWrite(std::numeric_limits<std::size_t>::max());
+    for (int i = 0; i < SoundDevice::bufferCount; ++i)
+        output.playNext();
+    {
+        std::unique_lock lock(mutex);
+        for (std::uint64_t refills = 0; !songEnded; refills = device.refillCount())
+            if (!ended.wait_for(lock, std::chrono::seconds(10), [&] { return songEnded; }) &&
+                device.refillCount() == refills)
+                throw CommandError("the sound device stopped refilling its buffers");
+    }
     device.close();
+    output.deliverTo(nullptr);
 }
