@@ -26,16 +26,16 @@ public:
     int onCommand(int code, int id, HWND control) override;
     int onClose() override;
 
-    Synth* synth;
-    Synth* referenceSynth;
-    ToneBank* bank;
-    std::array<PushNotifyButton, keyCount> keys;
-    int initialTone;
-
 private:
     void pressKey(int key);
     void releaseKey();
     // A vertical trackbar has its minimum at the top: the dialog reads it upside down,
     // so that dragging up raises the value.
     int trackbarValue(int id) const;
+
+    Synth* synth;
+    Synth* referenceSynth;
+    ToneBank* bank;
+    std::array<PushNotifyButton, keyCount> keys;
+    int initialTone;
 };

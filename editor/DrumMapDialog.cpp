@@ -39,7 +39,7 @@ void DrumMapDialog::copyTo(ToneBank& target) const
 
 void DrumMapDialog::run(Window* owner)
 {
-    accepted = false;
+    accepted_ = false;
     open(owner, IDD_DRUM_MAP);
 }
 
@@ -72,7 +72,7 @@ int DrumMapDialog::onCommand(int, int id, HWND)
     case IDC_DRUMMAP_DELETE_SET: deleteSet(); return 1;
     case IDC_DRUMMAP_SET_MAP: editSetMap(); return 1;
     case IDOK:
-        accepted = true;
+        accepted_ = true;
         end();
         return 1;
     case IDCANCEL: end(); return 1;
@@ -181,6 +181,6 @@ void DrumMapDialog::deleteSet()
 
 void DrumMapDialog::editSetMap()
 {
-    DrumSetMapDialog setMap(drumSetMap.data(), drumSetCount);
+    DrumSetMapDialog setMap(drumSetMap, drumSetCount);
     setMap.run(this);
 }

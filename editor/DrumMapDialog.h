@@ -22,18 +22,15 @@ public:
     void copyFrom(const ToneBank& source);
     void copyTo(ToneBank& target) const;
 
-    // Runs the dialog modally over `owner`; `accepted` tells whether it ended with OK.
+    // Runs the dialog modally over `owner`; `accepted()` tells whether it ended with OK.
     void run(Window* owner);
+    bool accepted() const { return accepted_; }
 
     int onInitDialog() override;
     int onCommand(int code, int id, HWND control) override;
 
-    ToneBank::DrumMaps drumMaps{};
-    Synth* synth;
-    ToneBank* bank;
-    std::int32_t drumSetCount = 1;
-    ToneBank::DrumSetMap drumSetMap{};
-    bool accepted = false;
+    // How tests read the copies as they stand (editor/EditorTestAccess.h).
+    class TestAccess;
 
 private:
     // The set whose map the grid shows: the selection of the set list, 0 without one.
@@ -52,6 +49,13 @@ private:
     void addSet();
     void deleteSet();
     void editSetMap();
+
+    ToneBank::DrumMaps drumMaps{};
+    Synth* synth;
+    ToneBank* bank;
+    std::int32_t drumSetCount = 1;
+    ToneBank::DrumSetMap drumSetMap{};
+    bool accepted_ = false;
 
     int gridSet_ = -1;
     std::uint32_t gridToneCount_ = 0;

@@ -11,7 +11,7 @@ constexpr int cellCount = ToneBank::programCount;
 
 } // namespace
 
-DrumSetMapDialog::DrumSetMapDialog(std::int32_t* map, std::int32_t drumSetCount)
+DrumSetMapDialog::DrumSetMapDialog(ToneBank::DrumSetMap& map, std::int32_t drumSetCount)
     : map(map), drumSetCount(drumSetCount)
 {
 }

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "bank/ToneBank.h"
 #include "framework/ModalDialog.h"
 
 #include <cstdint>
@@ -8,7 +9,7 @@
 // is given, and only when closed with OK.
 class DrumSetMapDialog : public ModalDialog {
 public:
-    DrumSetMapDialog(std::int32_t* map, std::int32_t drumSetCount);
+    DrumSetMapDialog(ToneBank::DrumSetMap& map, std::int32_t drumSetCount);
 
     // Runs the dialog modally over `owner`.
     void run(Window* owner);
@@ -16,10 +17,10 @@ public:
     int onInitDialog() override;
     int onCommand(int code, int id, HWND control) override;
 
-    std::int32_t* map;
-    std::int32_t drumSetCount;
-
 private:
     void storeMap();
     void selectCyclicSets();
+
+    ToneBank::DrumSetMap& map;
+    std::int32_t drumSetCount;
 };

@@ -28,6 +28,12 @@ public:
     int onClose() override;
     int onDestroy() override;
 
+    // The one way in for tests and benchmarks, to the bank, the voices, the views and the
+    // refreshes below (editor/EditorTestAccess.h). The program itself talks to the window
+    // only through its messages.
+    class TestAccess;
+
+private:
     // --- the tone fields (ToneFields.cpp) -------------------------------------------
     // Rebuilds the tone list and shows the current tone in the fields and both views.
     void showTone();
@@ -71,15 +77,6 @@ public:
     // or replaces a block.
     void silenceVoices();
 
-    std::unique_ptr<WaveOut> output;
-    ToneBank bank;
-    SoundDevice device;
-    Synth synth;
-    Synth referenceSynth;
-    EnvelopeView envelopeView;
-    WaveView waveView;
-
-private:
     void onToneListCommand(int code);
     void onWaveListCommand(int code);
     void onWaveScroll(WPARAM request);
@@ -88,4 +85,13 @@ private:
     // Gives the current wave the length typed beside the buttons, resampled (stretch)
     // or cut and padded at its end (resize), after the checks and questions.
     void changeWaveLength(bool stretch);
+
+    // --- the parts, in the order they are made --------------------------------------
+    std::unique_ptr<WaveOut> output;
+    ToneBank bank;
+    SoundDevice device;
+    Synth synth;
+    Synth referenceSynth;
+    EnvelopeView envelopeView;
+    WaveView waveView;
 };

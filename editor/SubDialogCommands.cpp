@@ -34,7 +34,7 @@ void EditorDialog::runDrumMapEditor()
         return;
     }
     drumMapDialog->run(this);
-    if (drumMapDialog->accepted)
+    if (drumMapDialog->accepted())
         drumMapDialog->copyTo(bank);
     showTone();
 }

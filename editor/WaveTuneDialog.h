@@ -19,6 +19,10 @@ public:
     int onCommand(int code, int id, HWND control) override;
     int onClose() override;
 
+    // How tests read the transform it took (editor/EditorTestAccess.h).
+    class TestAccess;
+
+private:
     const std::int8_t* samples = nullptr;
     std::int32_t sampleCount = 0;
     ForwardDctBuffer spectrum;

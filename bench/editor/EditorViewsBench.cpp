@@ -6,6 +6,7 @@
 #include <benchmark/benchmark.h>
 
 #include "bench/support/BenchEditor.h"
+#include "editor/EditorTestAccess.h"
 #include "resources/resource.h"
 
 #include <memory>
@@ -15,20 +16,21 @@ namespace {
 void selectTone(EditorDialog& editor, int index)
 {
     SendDlgItemMessageA(editor.hwnd, IDC_TONE_LIST, CB_SETCURSEL, static_cast<WPARAM>(index), 0);
-    editor.showTone();
+    EditorDialog::TestAccess(editor).showTone();
 }
 
 void showToneOfAFullDrumBank(benchmark::State& state)
 {
     auto editor = openBenchEditor();
-    editor->bank.appendWave(std::make_shared<WaveBlock>(1000));
-    while (editor->bank.addDrumTone()) {
+    const EditorDialog::TestAccess inside(*editor);
+    inside.bank().appendWave(std::make_shared<WaveBlock>(1000));
+    while (inside.bank().addDrumTone()) {
     }
     CheckDlgButton(editor->hwnd, IDC_DRUM_MODE, BST_CHECKED);
     selectTone(*editor, 16000);
     for (auto _ : state)
-        editor->showTone();
-    state.counters["drumTones"] = editor->bank.drumToneCount();
+        inside.showTone();
+    state.counters["drumTones"] = inside.bank().drumToneCount();
     closeBenchEditor(editor);
 }
 BENCHMARK(showToneOfAFullDrumBank)->Unit(benchmark::kMillisecond);
@@ -55,18 +57,19 @@ void timeRepaints(benchmark::State& state, std::unique_ptr<EditorDialog>& editor
 void repaintWaveViewOverALongWave(benchmark::State& state)
 {
     auto editor = openBenchEditor();
+    const EditorDialog::TestAccess inside(*editor);
     constexpr std::int32_t length = 1 << 20;
     auto block = std::make_shared<WaveBlock>(length);
     for (std::int32_t i = 0; i < length; ++i)
         block->samples[static_cast<std::size_t>(i)] = static_cast<std::int8_t>(i * 7);
-    editor->bank.appendWave(block);
+    inside.bank().appendWave(block);
     ToneRecord tone;
     tone.wave = block;
     tone.sampleCount = length;
     tone.cycleSize = length;
-    editor->bank.setInstrumentTone(0, tone);
+    inside.bank().setInstrumentTone(0, tone);
     selectTone(*editor, 0);
-    editor->waveView.setScrollPos(length / 2);
+    inside.waveView().setScrollPos(length / 2);
     timeRepaints(state, editor, IDC_WAVE_VIEW);
 }
 BENCHMARK(repaintWaveViewOverALongWave)->Unit(benchmark::kMillisecond);
@@ -74,10 +77,11 @@ BENCHMARK(repaintWaveViewOverALongWave)->Unit(benchmark::kMillisecond);
 void repaintEnvelopeThatNeverEnds(benchmark::State& state)
 {
     auto editor = openBenchEditor();
+    const EditorDialog::TestAccess inside(*editor);
     ToneRecord tone;
     tone.AR = 1;          // one level a tick, ...
     tone.DL = 0x7F0000;   // ... so the attack outlasts every column
-    editor->envelopeView.setTone(tone);
+    inside.envelopeView().setTone(tone);
     timeRepaints(state, editor, IDC_ENVELOPE_VIEW);
 }
 BENCHMARK(repaintEnvelopeThatNeverEnds)->Unit(benchmark::kMillisecond);

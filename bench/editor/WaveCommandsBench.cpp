@@ -6,6 +6,7 @@
 #include <benchmark/benchmark.h>
 
 #include "bench/support/BenchEditor.h"
+#include "editor/EditorTestAccess.h"
 #include "platform/Win32TestHook.h"
 #include "resources/resource.h"
 
@@ -40,20 +41,21 @@ void press(EditorDialog& editor, int id)
 void removeUnused(benchmark::State& state, int command)
 {
     auto editor = openBenchEditor();
+    const EditorDialog::TestAccess inside(*editor);
     win32test::DialogAnswers answers;
     for (auto _ : state) {
         state.PauseTiming();
-        editor->bank = ToneBank();
-        fillBank(editor->bank);
-        editor->rebuildWaveList();
+        inside.bank() = ToneBank();
+        fillBank(inside.bank());
+        inside.rebuildWaveList();
         CheckDlgButton(editor->hwnd, IDC_DRUM_MODE, BST_CHECKED);
-        editor->showTone();
+        inside.showTone();
         answers.messageBox(IDYES);
         state.ResumeTiming();
         press(*editor, command);
     }
-    state.counters["waves"] = editor->bank.waveCount();
-    state.counters["drumTones"] = editor->bank.drumToneCount();
+    state.counters["waves"] = inside.bank().waveCount();
+    state.counters["drumTones"] = inside.bank().drumToneCount();
     closeBenchEditor(editor);
 }
 
@@ -65,16 +67,17 @@ BENCHMARK(removeUnusedDrumTones)->Unit(benchmark::kMillisecond)->Iterations(5);
 void stretchA16MiBWave(benchmark::State& state)
 {
     auto editor = openBenchEditor();
+    const EditorDialog::TestAccess inside(*editor);
     win32test::DialogAnswers answers;
     constexpr std::uint32_t length = 16u << 20;
     for (auto _ : state) {
         state.PauseTiming();
-        editor->bank = ToneBank();
+        inside.bank() = ToneBank();
         auto block = std::make_shared<WaveBlock>(length);
         for (std::uint32_t i = 0; i < length; ++i)
             block->samples[i] = static_cast<std::int8_t>(i);
-        editor->bank.appendWave(block);
-        editor->rebuildWaveList();
+        inside.bank().appendWave(block);
+        inside.rebuildWaveList();
         SendDlgItemMessageA(editor->hwnd, IDC_TONE_LIST, CB_SETCURSEL, 0, 0);
         SendDlgItemMessageA(editor->hwnd, IDC_WAVE_LIST, CB_SETCURSEL, 0, 0);
         // The new length in percent of the old.
@@ -83,7 +86,7 @@ void stretchA16MiBWave(benchmark::State& state)
         state.ResumeTiming();
         press(*editor, IDC_STRETCH);
     }
-    state.counters["samples"] = editor->bank.waveSize(0);
+    state.counters["samples"] = inside.bank().waveSize(0);
     closeBenchEditor(editor);
 }
 BENCHMARK(stretchA16MiBWave)->Unit(benchmark::kMillisecond)->Iterations(5)->Arg(50)->Arg(133);

@@ -1,4 +1,5 @@
 #include "app/Application.h"
+#include "editor/EditorTestAccess.h"
 #include "platform/Win32TestHook.h"
 #include "resources/resource.h"
 #include "tests/gui/GuiDriver.h"
@@ -97,12 +98,13 @@ TEST(Application, WithoutASoundCardOneMessageBoxComesBeforeTheWindowAndTheEditor
     int selectedTone = -2;
     const int exitCode = runProgram(application, [&] {
         HWND mainWindow = application.mainWindow->hwnd;
-        soundDeviceOpen = application.mainWindow->device.isOpen();
+        const EditorDialog::TestAccess inside(*application.mainWindow);
+        soundDeviceOpen = inside.device().isOpen();
         // Picking a tone works without sound.
         SendDlgItemMessageA(mainWindow, IDC_TONE_LIST, CB_SETCURSEL, 3, 0);
         SendMessageA(mainWindow, WM_COMMAND, MAKEWPARAM(IDC_TONE_LIST, CBN_SELCHANGE),
                      reinterpret_cast<LPARAM>(GetDlgItem(mainWindow, IDC_TONE_LIST)));
-        selectedTone = application.mainWindow->currentToneIndex();
+        selectedTone = inside.currentToneIndex();
         gui::chooseMenuItem(mainWindow, ID_FILE_CLOSE);
     }, hung);
     EXPECT_FALSE(hung);
@@ -128,7 +130,7 @@ TEST(Application, WithASoundCardTheDeviceOpensWithoutAMessage)
     bool hung = false;
     bool soundDeviceOpen = false;
     const int exitCode = runProgram(application, [&] {
-        soundDeviceOpen = application.mainWindow->device.isOpen();
+        soundDeviceOpen = EditorDialog::TestAccess(*application.mainWindow).device().isOpen();
         gui::chooseMenuItem(application.mainWindow->hwnd, ID_FILE_CLOSE);
     }, hung);
     EXPECT_FALSE(hung);
@@ -146,9 +148,10 @@ TEST(Application, TheReferenceVoiceHoldsOneCosineCycleAtVolume100AndTheEditingVo
     std::int32_t referenceVolume = 0;
     std::int32_t editingVolume = 0;
     runProgram(application, [&] {
-        reference = application.mainWindow->referenceSynth.tone();
-        referenceVolume = application.mainWindow->referenceSynth.state().volume;
-        editingVolume = application.mainWindow->synth.state().volume;
+        const EditorDialog::TestAccess inside(*application.mainWindow);
+        reference = inside.referenceSynth().tone();
+        referenceVolume = inside.referenceSynth().state().volume;
+        editingVolume = inside.synth().state().volume;
         gui::chooseMenuItem(application.mainWindow->hwnd, ID_FILE_CLOSE);
     }, hung);
     EXPECT_FALSE(hung);

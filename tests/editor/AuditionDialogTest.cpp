@@ -56,7 +56,7 @@ protected:
     std::uint32_t play(HWND keyboard, int n)
     {
         press(keyboard, n);
-        const std::uint32_t frequency = editor->synth.state().active ? startedFrequency(editor->synth) : 0;
+        const std::uint32_t frequency = inside().synth().state().active ? startedFrequency(inside().synth()) : 0;
         release(keyboard, n);
         return frequency;
     }
@@ -87,16 +87,16 @@ TEST_F(AuditionTest, EachOctaveAndKeyPlaysItsNoteWithTheChosenToneModulationAndV
         EXPECT_EQ(shownText(GetDlgItem(keyboard, IDC_AUDITION_OCTAVE)), "4");
 
         press(keyboard, keyA);
-        VoiceState voice = editor->synth.state();
+        VoiceState voice = inside().synth().state();
         EXPECT_TRUE(voice.active);
-        EXPECT_EQ(startedFrequency(editor->synth), 28160u) << "octave 4 A is note 57, 220 Hz";
-        EXPECT_EQ(editor->synth.tone().groupNumber, 5) << "the window's tone";
+        EXPECT_EQ(startedFrequency(inside().synth()), 28160u) << "octave 4 A is note 57, 220 Hz";
+        EXPECT_EQ(inside().synth().tone().groupNumber, 5) << "the window's tone";
         EXPECT_EQ(voice.volume, 100);
         EXPECT_EQ(voice.modulation, 0);
         EXPECT_NE(voice.stage, releaseStage);
         release(keyboard, keyA);
-        EXPECT_EQ(editor->synth.state().stage, releaseStage);
-        EXPECT_FALSE(editor->referenceSynth.state().active) << "the reference box is off";
+        EXPECT_EQ(inside().synth().state().stage, releaseStage);
+        EXPECT_FALSE(inside().referenceSynth().state().active) << "the reference box is off";
 
         choose(keyboard, IDC_AUDITION_OCTAVE, VK_DOWN);
         EXPECT_EQ(play(keyboard, keyA), 56320u) << "octave 5 A is note 69, 440 Hz";
@@ -111,21 +111,21 @@ TEST_F(AuditionTest, EachOctaveAndKeyPlaysItsNoteWithTheChosenToneModulationAndV
         choose(keyboard, IDC_AUDITION_MODULATION, VK_HOME);
         choose(keyboard, IDC_AUDITION_VOLUME, VK_HOME);
         press(keyboard, keyA);
-        EXPECT_EQ(editor->synth.state().modulation, (127 >> 2) * 65536);
-        EXPECT_EQ(editor->synth.state().volume, 127);
+        EXPECT_EQ(inside().synth().state().modulation, (127 >> 2) * 65536);
+        EXPECT_EQ(inside().synth().state().volume, 127);
         release(keyboard, keyA);
         choose(keyboard, IDC_AUDITION_MODULATION, VK_END);
         choose(keyboard, IDC_AUDITION_VOLUME, VK_END);
         press(keyboard, keyA);
-        EXPECT_EQ(editor->synth.state().modulation, 0);
-        EXPECT_EQ(editor->synth.state().volume, 0);
-        EXPECT_FALSE(editor->synth.state().active) << "volume 0 starts nothing";
+        EXPECT_EQ(inside().synth().state().modulation, 0);
+        EXPECT_EQ(inside().synth().state().volume, 0);
+        EXPECT_FALSE(inside().synth().state().active) << "volume 0 starts nothing";
         release(keyboard, keyA);
 
         choose(keyboard, IDC_AUDITION_VOLUME, VK_HOME);
         choose(keyboard, IDC_AUDITION_TONE, VK_DOWN);
         press(keyboard, keyA);
-        EXPECT_EQ(editor->synth.tone().groupNumber, 6) << "the tone chosen in the dialog";
+        EXPECT_EQ(inside().synth().tone().groupNumber, 6) << "the tone chosen in the dialog";
         release(keyboard, keyA);
 
         // Enter and Esc are no way out: only the close box is.
@@ -134,8 +134,8 @@ TEST_F(AuditionTest, EachOctaveAndKeyPlaysItsNoteWithTheChosenToneModulationAndV
         EXPECT_TRUE(IsWindowVisible(keyboard));
         gui::clickCloseBox(keyboard);
     });
-    EXPECT_FALSE(editor->synth.state().active) << "the close box silences the voice";
-    EXPECT_EQ(editor->bank.getInstrumentTone(6), pitchTone(editor->bank, 0, 6)) << "the bank is only read";
+    EXPECT_FALSE(inside().synth().state().active) << "the close box silences the voice";
+    EXPECT_EQ(inside().bank().getInstrumentTone(6), pitchTone(inside().bank(), 0, 6)) << "the bank is only read";
 }
 
 TEST_F(AuditionTest, TheReferenceSoundsWithTheKeyAndNoNoteOutlivesTheKeyOrTheDialog)
@@ -144,19 +144,19 @@ TEST_F(AuditionTest, TheReferenceSoundsWithTheKeyAndNoNoteOutlivesTheKeyOrTheDia
     playKeyboard([&](HWND keyboard) {
         gui::click(GetDlgItem(keyboard, IDC_AUDITION_REFERENCE));
         press(keyboard, keyA);
-        ASSERT_TRUE(editor->referenceSynth.state().active);
-        EXPECT_EQ(editor->referenceSynth.state().step, stepFor(256, 28160)) << "the reference plays the same note";
-        EXPECT_EQ(editor->referenceSynth.state().volume, 100);
+        ASSERT_TRUE(inside().referenceSynth().state().active);
+        EXPECT_EQ(inside().referenceSynth().state().step, stepFor(256, 28160)) << "the reference plays the same note";
+        EXPECT_EQ(inside().referenceSynth().state().volume, 100);
         release(keyboard, keyA);
-        EXPECT_EQ(editor->synth.state().stage, releaseStage);
-        EXPECT_EQ(editor->referenceSynth.state().stage, releaseStage);
+        EXPECT_EQ(inside().synth().state().stage, releaseStage);
+        EXPECT_EQ(inside().referenceSynth().state().stage, releaseStage);
 
         // The mouse leaves the key before it comes up: the key still hears it.
         press(keyboard, keyA);
         gui::mouseMove(key(keyboard, keyA), -60, -40);
         release(keyboard, keyA, -60, -40);
-        EXPECT_EQ(editor->synth.state().stage, releaseStage);
-        EXPECT_EQ(editor->referenceSynth.state().stage, releaseStage);
+        EXPECT_EQ(inside().synth().state().stage, releaseStage);
+        EXPECT_EQ(inside().referenceSynth().state().stage, releaseStage);
 
         // The dialog closes while a key is held (Alt+F4): its key never comes up.
         press(keyboard, keyA);
@@ -164,8 +164,8 @@ TEST_F(AuditionTest, TheReferenceSoundsWithTheKeyAndNoNoteOutlivesTheKeyOrTheDia
     });
     gui::mouseRelease(window, 5, 5);
     gui::drainPostedMessages();
-    EXPECT_FALSE(editor->synth.state().active);
-    EXPECT_EQ(editor->referenceSynth.state().stage, releaseStage) << "the reference is let go";
+    EXPECT_FALSE(inside().synth().state().active);
+    EXPECT_EQ(inside().referenceSynth().state().stage, releaseStage) << "the reference is let go";
 }
 
 TEST_F(AuditionTest, TheKeyboardPlaysTheFieldsAsShownAndNeedsAWave)
@@ -183,7 +183,7 @@ TEST_F(AuditionTest, TheKeyboardPlaysTheFieldsAsShownAndNeedsAWave)
         EXPECT_EQ(play(keyboard, keyA), 28160u / 2) << "a cycle twice as short as the bank's plays an octave down";
         gui::clickCloseBox(keyboard);
     });
-    EXPECT_EQ(editor->bank.getInstrumentTone(3).cycleSize, 22050);
+    EXPECT_EQ(inside().bank().getInstrumentTone(3).cycleSize, 22050);
 }
 
 #ifndef _WIN32
@@ -234,21 +234,22 @@ TEST(AuditionSound, AKeyComesOutOfTheCardAtItsPitchAndLevel)
         // The program as it starts: the sound card, no test output.
         win32test::DialogAnswers answers;
         EditorDialog editor;
+        EditorDialog::TestAccess inside(editor);
         editor.open(nullptr, IDD_EDITOR);
         ASSERT_TRUE(answers.messageBoxes().empty()) << "the sound card did not open";
         // One cycle of a sine per 256 samples, held at full level while the key is down.
         auto wave = std::make_shared<WaveBlock>(256);
         for (int i = 0; i < 256; ++i)
             wave->samples[i] = static_cast<std::int8_t>(std::lround(127 * std::sin(2 * std::numbers::pi * i / 256)));
-        editor.bank.appendWave(wave);
+        inside.bank().appendWave(wave);
         ToneRecord sine;
         sine.AR = sine.DL = sine.NL = sine.SL = 0x7F0000;
         sine.cycleSize = 256;
         sine.sampleCount = 256;
         sine.wave = wave;
-        editor.bank.setInstrumentTone(0, sine);
-        editor.rebuildWaveList();
-        editor.showTone();
+        inside.bank().setInstrumentTone(0, sine);
+        inside.rebuildWaveList();
+        inside.showTone();
         ASSERT_TRUE(whileOpen([&] { gui::click(GetDlgItem(editor.hwnd, IDC_AUDITION)); }, [&](HWND keyboard) {
             gui::mousePress(GetDlgItem(keyboard, IDC_KEY + keyA), 5, 5);
             gui::drainPostedMessages();

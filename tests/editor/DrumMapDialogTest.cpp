@@ -4,6 +4,7 @@
 #include "SubDialogRig.h"
 
 #include "editor/DrumMapDialog.h"
+#include "editor/EditorTestAccess.h"
 #include "editor/MessageTexts.h"
 #include "platform/Win32TestHook.h"
 #include "resources/resource.h"
@@ -52,6 +53,8 @@ protected:
 
     SoundRig rig;
     DrumMapDialog dialog{rig.bank, rig.synth};
+    // The copies the dialog edits, as they stand.
+    DrumMapDialog::TestAccess copies{dialog};
 };
 
 } // namespace
@@ -83,10 +86,10 @@ TEST_F(DrumMapDialogTest, TheGridShowsTheChosenSetAndACellStoresItsChoice)
         EXPECT_EQ(shownText(auditionNote()), "10") << "the audition note follows the cell";
         gui::clickCloseBox(dialog.hwnd);
     });
-    EXPECT_FALSE(dialog.accepted);
+    EXPECT_FALSE(dialog.accepted());
     ToneBank::DrumMaps expected = before;
     expected[1][10] = 2;
-    EXPECT_EQ(dialog.drumMaps, expected);
+    EXPECT_EQ(copies.drumMaps(), expected);
     EXPECT_EQ(rig.bank.drumMaps(), before) << "the dialog works on copies";
 }
 
@@ -98,7 +101,7 @@ TEST_F(DrumMapDialogTest, DrumToneAddedListsAtOnceAndTheAuditionSoundsTheNoteFor
         // No drum tones: the cells list nothing, and touching one leaves it no tone.
         EXPECT_EQ(listCount(cell(5)), 0);
         gui::click(cell(5));
-        EXPECT_EQ(dialog.drumMaps[0][5], -1);
+        EXPECT_EQ(copies.drumMaps()[0][5], -1);
         EXPECT_EQ(shownText(auditionNote()), "5");
         gui::click(item(IDC_DRUMMAP_AUDITION));
         EXPECT_FALSE(rig.synth.state().active) << "a cell without a drum tone does not sound";
@@ -110,7 +113,7 @@ TEST_F(DrumMapDialogTest, DrumToneAddedListsAtOnceAndTheAuditionSoundsTheNoteFor
         rig.bank.setDrumTone(0, pitchTone(rig.bank, 0, 0));
 
         gui::keyClick(cell(5), VK_DOWN);
-        EXPECT_EQ(dialog.drumMaps[0][5], 0);
+        EXPECT_EQ(copies.drumMaps()[0][5], 0);
         const DWORD start = GetTickCount();
         gui::click(item(IDC_DRUMMAP_AUDITION));
         // A second, read on a clock that may tick in steps of 16 ms.
@@ -122,7 +125,7 @@ TEST_F(DrumMapDialogTest, DrumToneAddedListsAtOnceAndTheAuditionSoundsTheNoteFor
         EXPECT_EQ(startedFrequency(rig.synth), noteFrequency(5));
         gui::click(item(IDCANCEL));
     });
-    EXPECT_FALSE(dialog.accepted);
+    EXPECT_FALSE(dialog.accepted());
     ASSERT_EQ(answers.messageBoxes().size(), 1u);
     EXPECT_EQ(answers.messageBoxes()[0].text, "追加しました。");
     EXPECT_EQ(answers.messageBoxes()[0].caption, "報告");
@@ -141,7 +144,7 @@ TEST_F(DrumMapDialogTest, ADrumToneTheBankRefusesIsReportedAndChangesNothing)
         EXPECT_EQ(listCount(cell(64)), 2);
         gui::click(item(IDOK));
     });
-    EXPECT_TRUE(dialog.accepted);
+    EXPECT_TRUE(dialog.accepted());
     EXPECT_EQ(rig.bank.drumToneCount(), 2u);
     ASSERT_EQ(answers.messageBoxes().size(), 1u);
     EXPECT_EQ(answers.messageBoxes()[0].text, "これ以上追加できません。");
@@ -168,14 +171,14 @@ TEST_F(DrumMapDialogTest, SetsAreAddedAsCopiesAndDeletedWithTheSetMapRenumbered)
     run([&] {
         gui::keyClick(setList(), VK_DOWN);
         gui::click(item(IDC_DRUMMAP_DELETE_SET));
-        EXPECT_EQ(dialog.drumSetCount, 4) << "a set a program uses stays";
+        EXPECT_EQ(copies.drumSetCount(), 4) << "a set a program uses stays";
 
         gui::keyClick(setList(), VK_DOWN);
         EXPECT_EQ(shownText(setList()), "2");
         gui::click(item(IDC_DRUMMAP_DELETE_SET)); // No
-        EXPECT_EQ(dialog.drumSetCount, 4);
+        EXPECT_EQ(copies.drumSetCount(), 4);
         gui::click(item(IDC_DRUMMAP_DELETE_SET)); // Yes
-        EXPECT_EQ(dialog.drumSetCount, 3);
+        EXPECT_EQ(copies.drumSetCount(), 3);
         EXPECT_EQ(listCount(setList()), 3);
         EXPECT_EQ(shownText(setList()), "0");
         expectGridShows(before[0]);
@@ -187,14 +190,14 @@ TEST_F(DrumMapDialogTest, SetsAreAddedAsCopiesAndDeletedWithTheSetMapRenumbered)
         expectGridShows(before[3]);
         gui::click(item(IDOK));
     });
-    EXPECT_TRUE(dialog.accepted);
-    EXPECT_EQ(dialog.drumSetCount, 4);
-    EXPECT_EQ(dialog.drumMaps[0], before[0]);
-    EXPECT_EQ(dialog.drumMaps[1], before[1]);
-    EXPECT_EQ(dialog.drumMaps[2], before[3]) << "set 3 moved to place 2";
-    EXPECT_EQ(dialog.drumMaps[3], before[3]);
+    EXPECT_TRUE(dialog.accepted());
+    EXPECT_EQ(copies.drumSetCount(), 4);
+    EXPECT_EQ(copies.drumMaps()[0], before[0]);
+    EXPECT_EQ(copies.drumMaps()[1], before[1]);
+    EXPECT_EQ(copies.drumMaps()[2], before[3]) << "set 3 moved to place 2";
+    EXPECT_EQ(copies.drumMaps()[3], before[3]);
     for (int program = 0; program < 128; ++program)
-        ASSERT_EQ(dialog.drumSetMap[program], renumbered[program % 3]) << "program " << program;
+        ASSERT_EQ(copies.drumSetMap()[program], renumbered[program % 3]) << "program " << program;
 
     ASSERT_EQ(answers.messageBoxes().size(), 3u);
     EXPECT_EQ(answers.messageBoxes()[0].text, "このﾄﾞﾗﾑｾｯﾄはﾌﾟﾛｸﾞﾗﾑﾁｪﾝｼﾞに関連づけられています。削除できません。\n");
@@ -216,7 +219,7 @@ TEST_F(DrumMapDialogTest, TheSetCountStaysWithinOneTo128)
         gui::click(item(IDC_DRUMMAP_DELETE_SET));
         gui::click(item(IDOK));
     });
-    EXPECT_EQ(dialog.drumSetCount, 1);
+    EXPECT_EQ(copies.drumSetCount(), 1);
 
     rig.bank.setDrumSetCount(127);
     run([&] {
@@ -226,7 +229,7 @@ TEST_F(DrumMapDialogTest, TheSetCountStaysWithinOneTo128)
         EXPECT_EQ(listCount(setList()), 128);
         gui::click(item(IDOK));
     });
-    EXPECT_EQ(dialog.drumSetCount, 128);
+    EXPECT_EQ(copies.drumSetCount(), 128);
 
     ASSERT_EQ(answers.messageBoxes().size(), 2u);
     EXPECT_EQ(answers.messageBoxes()[0].text, "最後のﾄﾞﾗﾑｾｯﾄは削除できません。");
@@ -278,16 +281,16 @@ TEST_F(DrumMapDialogTest, TheSetMapCyclesAndChangesTheMapOnlyWithOk)
             EXPECT_TRUE(IsWindowVisible(setMap)) << "Esc does not close the set map";
             gui::clickCloseBox(setMap);
         });
-        EXPECT_EQ(dialog.drumSetMap, before) << "the close box keeps the map";
+        EXPECT_EQ(copies.drumSetMap(), before) << "the close box keeps the map";
 
         editSetMap([&](HWND setMap) {
             gui::click(GetDlgItem(setMap, IDC_SETMAP_CYCLE)); // Yes
             gui::click(GetDlgItem(setMap, IDOK));
         });
-        EXPECT_EQ(dialog.drumSetMap, cyclic);
+        EXPECT_EQ(copies.drumSetMap(), cyclic);
         gui::clickCloseBox(dialog.hwnd);
     });
-    EXPECT_FALSE(dialog.accepted);
+    EXPECT_FALSE(dialog.accepted());
     ASSERT_EQ(answers.messageBoxes().size(), 3u);
     EXPECT_EQ(answers.messageBoxes()[0].text, "循環設定値で上書きしてよろしいですか？");
     EXPECT_EQ(answers.messageBoxes()[0].caption, "確認");

@@ -4,7 +4,7 @@
 #pragma once
 
 #include "audio/OfflineWaveOut.h"
-#include "editor/EditorDialog.h"
+#include "editor/EditorTestAccess.h"
 #include "platform/Win32TestHook.h"
 #include "resources/resource.h"
 #include "tests/gui/GuiDriver.h"
@@ -41,6 +41,9 @@ protected:
     }
 
     HWND item(int id) const { return GetDlgItem(window, id); }
+
+    // The window's bank, voices and views, to set up and to check what a command did.
+    EditorDialog::TestAccess inside() const { return EditorDialog::TestAccess(*editor); }
 
     std::string path(const std::string& name) const { return utf8Of(dir.path() / name); }
 

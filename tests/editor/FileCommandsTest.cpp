@@ -153,9 +153,9 @@ TEST_F(FileCommandsTest, CancellingADialogChangesNothing)
     answers.cancelFileDialog();
     clickButton(IDC_LOAD_WAVE);
     EXPECT_EQ(fieldText(IDC_GROUP_NUMBER), "5");
-    EXPECT_EQ(editor->bank.getInstrumentTone(0).groupNumber, 0);
+    EXPECT_EQ(inside().bank().getInstrumentTone(0).groupNumber, 0);
     EXPECT_TRUE(answers.messageBoxes().empty());
-    EXPECT_EQ(editor->bank.waveCount(), static_cast<std::uint32_t>(demoWaveCount));
+    EXPECT_EQ(inside().bank().waveCount(), static_cast<std::uint32_t>(demoWaveCount));
 }
 
 TEST_F(FileCommandsTest, ExportWritesTheCurrentWaveAndFailsWithoutOne)
@@ -172,7 +172,7 @@ TEST_F(FileCommandsTest, ExportWritesTheCurrentWaveAndFailsWithoutOne)
     EXPECT_EQ(answers.messageBoxes().size(), 1u);
     ToneBank reread;
     ASSERT_TRUE(reread.importWav(path("current.wav").c_str()));
-    EXPECT_EQ(reread.waveData(0)->samples, editor->bank.waveData(static_cast<std::uint32_t>(wave))->samples);
+    EXPECT_EQ(reread.waveData(0)->samples, inside().bank().waveData(static_cast<std::uint32_t>(wave))->samples);
 }
 
 TEST_F(FileCommandsTest, ALoadedWaveBecomesTheCurrentTonesWaveWithItsFullSize)
@@ -183,21 +183,22 @@ TEST_F(FileCommandsTest, ALoadedWaveBecomesTheCurrentTonesWaveWithItsFullSize)
     EXPECT_EQ(selectionOf(IDC_WAVE_LIST), 0);
     EXPECT_EQ(selectionOf(IDC_TONE_LIST), 0);
     EXPECT_EQ(fieldText(IDC_SAMPLE_COUNT), "6");
-    EXPECT_EQ(editor->bank.findWave(editor->bank.getInstrumentTone(77).wave), 0) << "the first wave goes to every tone";
+    EXPECT_EQ(inside().bank().findWave(inside().bank().getInstrumentTone(77).wave), 0)
+        << "the first wave goes to every tone";
     EXPECT_TRUE(gui::shownPixel(item(IDC_WAVE_VIEW), 1, 200) == white) << "sample 1 is 72";
 
     answers.fileName(wavFile("second.wav", Bytes(1000, 128)));
     clickButton(IDC_LOAD_WAVE);
     EXPECT_EQ(selectionOf(IDC_WAVE_LIST), 1);
-    const ToneRecord current = editor->bank.getInstrumentTone(0);
-    EXPECT_EQ(editor->bank.findWave(current.wave), 1);
+    const ToneRecord current = inside().bank().getInstrumentTone(0);
+    EXPECT_EQ(inside().bank().findWave(current.wave), 1);
     EXPECT_EQ(current.sampleCount, 1000);
     EXPECT_EQ(current.cycleSize, 1000);
-    EXPECT_EQ(editor->bank.findWave(editor->bank.getInstrumentTone(1).wave), 0);
+    EXPECT_EQ(inside().bank().findWave(inside().bank().getInstrumentTone(1).wave), 0);
 
     saveBank("not-a-wave.zbk"); // a bank file is no WAV file
     answers.fileName(path("not-a-wave.zbk"));
     clickButton(IDC_LOAD_WAVE);
     expectOneFileError("読み込みに失敗しました");
-    EXPECT_EQ(editor->bank.waveCount(), 2u);
+    EXPECT_EQ(inside().bank().waveCount(), 2u);
 }

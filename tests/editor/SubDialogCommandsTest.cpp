@@ -21,8 +21,8 @@ protected:
             for (int note = 0; note < 128; ++note)
                 bank.drumMaps()[set][note] = (set + note) % 3;
         openBank(bank);
-        maps = editor->bank.drumMaps();
-        setMap = editor->bank.drumSetMap();
+        maps = inside().bank().drumMaps();
+        setMap = inside().bank().drumSetMap();
     }
 
     // Opens the drum map editor and, once it is up, adds a set, a drum tone and a
@@ -55,24 +55,24 @@ TEST_F(SubDialogCommandsTest, DrumMapEditsReachTheBankOnlyWithOkButAddedDrumTone
 {
     openDrumBank();
     editDrumMap([](HWND drumMap) { gui::click(GetDlgItem(drumMap, IDCANCEL)); });
-    EXPECT_EQ(editor->bank.drumSetCount(), 2u);
-    EXPECT_EQ(editor->bank.drumMaps(), maps);
-    EXPECT_EQ(editor->bank.drumSetMap(), setMap);
-    EXPECT_EQ(editor->bank.drumToneCount(), 4u);
+    EXPECT_EQ(inside().bank().drumSetCount(), 2u);
+    EXPECT_EQ(inside().bank().drumMaps(), maps);
+    EXPECT_EQ(inside().bank().drumSetMap(), setMap);
+    EXPECT_EQ(inside().bank().drumToneCount(), 4u);
 
     editDrumMap([](HWND drumMap) { gui::clickCloseBox(drumMap); });
-    EXPECT_EQ(editor->bank.drumSetCount(), 2u);
-    EXPECT_EQ(editor->bank.drumMaps(), maps);
-    EXPECT_EQ(editor->bank.drumToneCount(), 5u);
+    EXPECT_EQ(inside().bank().drumSetCount(), 2u);
+    EXPECT_EQ(inside().bank().drumMaps(), maps);
+    EXPECT_EQ(inside().bank().drumToneCount(), 5u);
 
     editDrumMap([](HWND drumMap) { gui::click(GetDlgItem(drumMap, IDOK)); });
     ToneBank::DrumMaps expected = maps;
     expected[0][0] = 1;
     expected[2] = expected[1];
-    EXPECT_EQ(editor->bank.drumSetCount(), 3u);
-    EXPECT_EQ(editor->bank.drumMaps(), expected);
-    EXPECT_EQ(editor->bank.drumSetMap(), setMap);
-    EXPECT_EQ(editor->bank.drumToneCount(), 6u);
+    EXPECT_EQ(inside().bank().drumSetCount(), 3u);
+    EXPECT_EQ(inside().bank().drumMaps(), expected);
+    EXPECT_EQ(inside().bank().drumSetMap(), setMap);
+    EXPECT_EQ(inside().bank().drumToneCount(), 6u);
 
     ASSERT_EQ(answers.messageBoxes().size(), 3u);
     for (const auto& box : answers.messageBoxes()) {
@@ -104,7 +104,7 @@ TEST_F(SubDialogCommandsTest, FineTuningAsksFirstOnlyForAWaveOverTheLimit)
     addWave(bank, 1000);
     addWave(bank, 65537);
     openBank(bank);
-    ASSERT_EQ(editor->currentWave(), 0);
+    ASSERT_EQ(inside().currentWave(), 0);
     ASSERT_TRUE(whileOpen([this] { fineTune(); }, [](HWND tune) {
         EXPECT_EQ(shownText(tune), "波形微調整");
         gui::click(GetDlgItem(tune, IDOK));
@@ -112,7 +112,7 @@ TEST_F(SubDialogCommandsTest, FineTuningAsksFirstOnlyForAWaveOverTheLimit)
     EXPECT_TRUE(answers.messageBoxes().empty());
 
     selectInList(IDC_WAVE_LIST, 1);
-    ASSERT_EQ(editor->currentWave(), 1);
+    ASSERT_EQ(inside().currentWave(), 1);
     answers.messageBox(IDNO);
     {
         // Were the question skipped, the dialog would open once its transform is done.

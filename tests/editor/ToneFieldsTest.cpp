@@ -82,7 +82,7 @@ TEST_F(EditorTest, UnsignedFieldsShowNegativeValuesUnsignedAndStoreThemUnchanged
     EXPECT_EQ(fieldText(IDC_DR), "-5");
     EXPECT_EQ(fieldText(IDC_NR), "-6");
     clickButton(IDC_UPDATE_ENVELOPE);
-    const ToneRecord stored = editor->bank.getInstrumentTone(0);
+    const ToneRecord stored = inside().bank().getInstrumentTone(0);
     EXPECT_EQ(stored.groupNumber, -1);
     EXPECT_EQ(stored.AR, -2);
     EXPECT_EQ(stored.DR, -5);
@@ -98,7 +98,7 @@ TEST_F(EditorTest, OnlyTheSignedFieldsTakeAMinusSign)
     typeInto(IDC_AR, "-42");
     typeInto(IDC_SL, "12x");
     clickButton(IDC_UPDATE_ENVELOPE);
-    const ToneRecord stored = editor->bank.getInstrumentTone(0);
+    const ToneRecord stored = inside().bank().getInstrumentTone(0);
     EXPECT_EQ(stored.DR, -42);
     EXPECT_EQ(stored.NR, -7);
     EXPECT_EQ(stored.AR, 42) << "a digits-only field refuses the minus sign as it is typed";
@@ -117,8 +117,8 @@ TEST_F(EditorTest, StoringCutsTheCountToTheWaveAndTheCycleToTheCountShownAtTheNe
 
     typeInto(IDC_CYCLE_SIZE, "5000");
     clickButton(IDC_UPDATE_ENVELOPE);
-    EXPECT_EQ(editor->bank.getInstrumentTone(3).sampleCount, 200);
-    EXPECT_EQ(editor->bank.getInstrumentTone(3).cycleSize, 200);
+    EXPECT_EQ(inside().bank().getInstrumentTone(3).sampleCount, 200);
+    EXPECT_EQ(inside().bank().getInstrumentTone(3).cycleSize, 200);
     EXPECT_EQ(fieldText(IDC_CYCLE_SIZE), "5000") << "the fields change only when the tone is shown again";
 
     selectInList(IDC_TONE_LIST, 3);
@@ -141,11 +141,11 @@ TEST_F(EditorTest, DrumModeWithoutDrumTonesShowsZerosStoresNothingAndCannotAudit
     EXPECT_EQ(fieldText(IDC_CYCLE_SIZE), cycleShown) << "the other fields keep what they showed";
     EXPECT_FALSE(IsWindowEnabled(item(IDC_AUDITION)));
 
-    const ToneRecord before = editor->bank.getInstrumentTone(0);
+    const ToneRecord before = inside().bank().getInstrumentTone(0);
     typeInto(IDC_AR, "77");
     clickButton(IDC_UPDATE_ENVELOPE);
-    EXPECT_EQ(editor->bank.getInstrumentTone(0), before);
-    EXPECT_EQ(editor->bank.drumToneCount(), 0u);
+    EXPECT_EQ(inside().bank().getInstrumentTone(0), before);
+    EXPECT_EQ(inside().bank().drumToneCount(), 0u);
 
     setDrumMode(false);
     EXPECT_TRUE(IsWindowEnabled(item(IDC_AUDITION)));
@@ -162,7 +162,7 @@ TEST_F(EditorTest, SwitchingModeKeepsTheIndexWhereTheOtherListHasItAndStoresNoth
     EXPECT_EQ(selectionOf(IDC_TONE_LIST), 5);
     EXPECT_EQ(fieldText(IDC_AR), "7005");
     EXPECT_TRUE(IsDlgButtonChecked(window, IDC_DRUM_ALGORITHM));
-    EXPECT_EQ(editor->bank.getInstrumentTone(5).AR, 5000) << "switching does not store the edits";
+    EXPECT_EQ(inside().bank().getInstrumentTone(5).AR, 5000) << "switching does not store the edits";
 
     openBank(*bankWithTones(3), "three.zbk");
     setDrumMode(false);
@@ -203,7 +203,7 @@ TEST_F(EditorTest, OpeningTheToneListStoresTheEditsIntoTheToneBeingLeft)
     gui::keyClick(list, VK_DOWN);
     gui::keyClick(list, VK_RETURN);
     settle();
-    EXPECT_EQ(editor->bank.getInstrumentTone(0).AR, 1234);
+    EXPECT_EQ(inside().bank().getInstrumentTone(0).AR, 1234);
     EXPECT_EQ(selectionOf(IDC_TONE_LIST), 2);
     EXPECT_EQ(fieldText(IDC_AR), "2000");
 }
@@ -219,22 +219,22 @@ TEST_F(EditorTest, TheWaveListAssignsAWaveOnlyWhenTheUserChoosesOne)
     settle();
     gui::keyClick(list, VK_ESCAPE);
     settle();
-    EXPECT_EQ(editor->bank.getInstrumentTone(0).sampleCount, 50);
-    EXPECT_EQ(editor->bank.getInstrumentTone(0).cycleSize, 25);
+    EXPECT_EQ(inside().bank().getInstrumentTone(0).sampleCount, 50);
+    EXPECT_EQ(inside().bank().getInstrumentTone(0).cycleSize, 25);
 
     // Choosing the entry already chosen assigns it whole.
     gui::click(list);
     settle();
     gui::keyClick(list, VK_RETURN);
     settle();
-    EXPECT_EQ(editor->bank.getInstrumentTone(0).sampleCount, 200);
-    EXPECT_EQ(editor->bank.getInstrumentTone(0).cycleSize, 200);
+    EXPECT_EQ(inside().bank().getInstrumentTone(0).sampleCount, 200);
+    EXPECT_EQ(inside().bank().getInstrumentTone(0).cycleSize, 200);
 
     // Another wave, by the keyboard on the closed list.
     gui::keyClick(list, VK_DOWN);
     settle();
-    const ToneRecord tone = editor->bank.getInstrumentTone(0);
-    EXPECT_EQ(editor->bank.findWave(tone.wave), 2);
+    const ToneRecord tone = inside().bank().getInstrumentTone(0);
+    EXPECT_EQ(inside().bank().findWave(tone.wave), 2);
     EXPECT_EQ(tone.sampleCount, 300);
     EXPECT_EQ(tone.cycleSize, 300);
     EXPECT_EQ(fieldText(IDC_SAMPLE_COUNT), "300");

@@ -39,7 +39,7 @@ protected:
         ASSERT_EQ(selectionOf(IDC_WAVE_LIST), 1);
     }
 
-    const Samples& wave(std::uint32_t i) const { return editor->bank.waveData(i)->samples; }
+    const Samples& wave(std::uint32_t i) const { return inside().bank().waveData(i)->samples; }
 
     // Selects samples `from` to `to` with the right button.
     void select(int from, int to)
@@ -68,7 +68,7 @@ protected:
         EXPECT_EQ(box.owner, window);
     }
 
-    ToneRecord currentTone() const { return editor->bank.getInstrumentTone(0); }
+    ToneRecord currentTone() const { return inside().bank().getInstrumentTone(0); }
 };
 
 Samples counting(int count)
@@ -136,7 +136,7 @@ TEST_F(WaveCommandsTest, DeletingAroundTheSelectionLeavesTheToneWithTheWholeNewW
     EXPECT_EQ(wave(1), expected);
     EXPECT_EQ(currentTone().sampleCount, 4);
     EXPECT_EQ(currentTone().cycleSize, 4);
-    EXPECT_EQ(editor->bank.getInstrumentTone(4).sampleCount, 4) << "every tone of the wave follows it";
+    EXPECT_EQ(inside().bank().getInstrumentTone(4).sampleCount, 4) << "every tone of the wave follows it";
 }
 
 TEST_F(WaveCommandsTest, ARefusedDeletionIsNotReportedButTheToneTakesTheWavesSize)
@@ -219,8 +219,8 @@ TEST_F(WaveCommandsTest, StretchRepeatsOrDropsSamplesAndCarriesTheCycleAndLoop)
     EXPECT_EQ(currentTone().cycleSize, 200);
     EXPECT_EQ(currentTone().loopReturn, 100);
     EXPECT_EQ(currentTone().sampleCount, 400);
-    EXPECT_EQ(editor->bank.getInstrumentTone(4).sampleCount, 400);
-    EXPECT_EQ(editor->bank.getInstrumentTone(4).cycleSize, 200)
+    EXPECT_EQ(inside().bank().getInstrumentTone(4).sampleCount, 400);
+    EXPECT_EQ(inside().bank().getInstrumentTone(4).cycleSize, 200)
         << "a tone sharing the wave gets the new count, but keeps its cycle";
 }
 
@@ -229,10 +229,10 @@ TEST_F(WaveCommandsTest, UnusedWavesAndDrumTonesGoAndTheListsFollow)
     openWave(counting(20), false);
     const WaveRef current = currentTone().wave;
     press(IDC_DELETE_UNUSED_WAVES);
-    EXPECT_EQ(editor->bank.waveCount(), 1u);
+    EXPECT_EQ(inside().bank().waveCount(), 1u);
     EXPECT_EQ(SendMessageA(item(IDC_WAVE_LIST), CB_GETCOUNT, 0, 0), 1);
     EXPECT_EQ(selectionOf(IDC_WAVE_LIST), 0);
-    EXPECT_EQ(editor->bank.waveData(0), current);
+    EXPECT_EQ(inside().bank().waveData(0), current);
 
     ToneBank drums;
     drums.appendWave(std::make_shared<WaveBlock>(16));
@@ -245,8 +245,8 @@ TEST_F(WaveCommandsTest, UnusedWavesAndDrumTonesGoAndTheListsFollow)
     openBank(drums, "drums.zbk");
     setDrumMode(true);
     press(IDC_DELETE_UNUSED_DRUM_TONES);
-    EXPECT_EQ(editor->bank.drumToneCount(), 1u);
-    EXPECT_EQ(editor->bank.drumMaps()[0][60], 0);
+    EXPECT_EQ(inside().bank().drumToneCount(), 1u);
+    EXPECT_EQ(inside().bank().drumMaps()[0][60], 0);
     EXPECT_EQ(SendMessageA(item(IDC_TONE_LIST), CB_GETCOUNT, 0, 0), 1);
     EXPECT_EQ(fieldText(IDC_AR), "222");
 }
@@ -254,28 +254,28 @@ TEST_F(WaveCommandsTest, UnusedWavesAndDrumTonesGoAndTheListsFollow)
 TEST_F(WaveCommandsTest, WithoutACurrentWaveTheCommandsDoNothing)
 {
     selectInList(IDC_TONE_LIST, 0);
-    const ToneRecord before = editor->bank.getInstrumentTone(0);
+    const ToneRecord before = inside().bank().getInstrumentTone(0);
     for (int id : {IDC_DELETE_SELECTION, IDC_CHANGE_AMPLITUDE, IDC_SMOOTH})
         press(id);
     typeInto(IDC_NEW_SIZE, "100");
     clickButton(IDC_RESIZE);
     clickButton(IDC_STRETCH);
     EXPECT_EQ(answers.messageBoxes().size(), 3u) << "only the three questions";
-    EXPECT_EQ(editor->bank.getInstrumentTone(0), before);
-    EXPECT_EQ(editor->bank.waveCount(), 0u);
+    EXPECT_EQ(inside().bank().getInstrumentTone(0), before);
+    EXPECT_EQ(inside().bank().waveCount(), 0u);
 }
 
 TEST_F(WaveCommandsTest, ANotePlayingTheWaveStopsBeforeTheWaveIsReplaced)
 {
     openWave(counting(100));
-    editor->synth.setTone(currentTone());
-    ASSERT_TRUE(editor->synth.noteOn(noteFrequency(60)));
+    inside().synth().setTone(currentTone());
+    ASSERT_TRUE(inside().synth().noteOn(noteFrequency(60)));
     select(10, 20);
     press(IDC_DELETE_SELECTION);
-    EXPECT_FALSE(editor->synth.state().active);
+    EXPECT_FALSE(inside().synth().state().active);
 
-    ASSERT_TRUE(editor->synth.noteOn(noteFrequency(60)));
+    ASSERT_TRUE(inside().synth().noteOn(noteFrequency(60)));
     typeInto(IDC_NEW_SIZE, "50");
     press(IDC_STRETCH);
-    EXPECT_FALSE(editor->synth.state().active);
+    EXPECT_FALSE(inside().synth().state().active);
 }

@@ -73,10 +73,7 @@ protected:
     // Rows down to here are always on the screen: the bars above and below the zero line.
     static constexpr int zeroRowsShown = 300;
 
-    std::int8_t sampleOfWave0(int i) const
-    {
-        return editor->bank.waveData(0)->samples[static_cast<std::size_t>(i)];
-    }
+    std::int8_t sampleOfWave0(int i) const { return inside().bank().waveData(0)->samples[static_cast<std::size_t>(i)]; }
 
     void rightDrag(int from, int to, bool shift = false)
     {
@@ -274,7 +271,7 @@ TEST_F(WaveViewTest, ThePencilWritesTheValueOfItsRowInTheModeItsListShows)
     ToneBank saved;
     saveBank();
     ASSERT_TRUE(saved.loadBank(path("saved.zbk").c_str()));
-    EXPECT_EQ(saved.waveData(0)->samples, editor->bank.waveData(0)->samples);
+    EXPECT_EQ(saved.waveData(0)->samples, inside().bank().waveData(0)->samples);
     EXPECT_EQ(saved.waveData(0)->samples[6], -128);
 }
 
