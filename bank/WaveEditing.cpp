@@ -1,8 +1,10 @@
-// Edits of one wave's samples. Edits that keep the length work in place; edits that
-// change it build the new block and hand it to replaceWaveData, which also moves the
-// tones that play the wave onto it.
+// Edits that change one wave's length: they build the new block and hand it to
+// replaceWaveData, which also moves the tones that play the wave onto it. The edits that
+// keep the length work in place (SampleEdits.cpp).
 
 #include "bank/ToneBank.h"
+
+#include "bank/SampleEdit.h"
 
 #include <algorithm>
 #include <limits>
@@ -11,25 +13,6 @@
 namespace {
 
 using Samples = std::vector<std::int8_t>;
-
-struct SampleRange {
-    std::size_t begin;
-    std::size_t end;
-    bool empty() const { return begin == end; }
-};
-
-// Positions beyond the wave are lowered to its size; the ends may come in either order.
-SampleRange normalizedRange(std::uint32_t a, std::uint32_t b, std::size_t size)
-{
-    const std::size_t first = std::min<std::size_t>(a, size);
-    const std::size_t second = std::min<std::size_t>(b, size);
-    return {std::min(first, second), std::max(first, second)};
-}
-
-std::int8_t clampToSample(std::int64_t value)
-{
-    return static_cast<std::int8_t>(std::clamp<std::int64_t>(value, -128, 127));
-}
 
 // Installs a new block of `length` samples as wave i, filled by fill(old, new) from the
 // old samples. False, changing nothing, when the block cannot be allocated.
@@ -63,7 +46,7 @@ bool ToneBank::deleteWaveRange(std::uint32_t i, std::uint32_t a, std::uint32_t b
     if (i >= waveCount())
         return false;
     const std::vector<std::int8_t>& old = waves_[i]->samples;
-    const SampleRange range = normalizedRange(a, b, old.size());
+    const SampleRange range = sampleRangeWithin(a, b, old.size());
     if (range.empty())
         return true;
     const std::size_t newSize = old.size() - (range.end - range.begin);
@@ -74,50 +57,6 @@ bool ToneBank::deleteWaveRange(std::uint32_t i, std::uint32_t a, std::uint32_t b
         std::copy(from.begin(), from.begin() + static_cast<std::ptrdiff_t>(range.begin), to.begin());
         std::copy(from.begin() + static_cast<std::ptrdiff_t>(range.end), from.end(), cut);
     });
-}
-
-void ToneBank::normalizeRange(std::uint32_t i, std::uint32_t a, std::uint32_t b, std::int32_t peak)
-{
-    if (i >= waveCount())
-        return;
-    std::vector<std::int8_t>& samples = waves_[i]->samples;
-    const SampleRange range = normalizedRange(a, b, samples.size());
-    const auto first = samples.begin() + static_cast<std::ptrdiff_t>(range.begin);
-    const auto last = samples.begin() + static_cast<std::ptrdiff_t>(range.end);
-    std::int64_t largest = 0;
-    for (auto s = first; s != last; ++s)
-        largest = std::max<std::int64_t>(largest, *s < 0 ? -std::int64_t{*s} : *s);
-    if (largest == 0)
-        return;
-    // 64 bits hold every product of a sample and a 32-bit peak; division truncates
-    // toward zero.
-    for (auto s = first; s != last; ++s)
-        *s = clampToSample(std::int64_t{*s} * peak / largest);
-}
-
-void ToneBank::smoothRange(std::uint32_t i, std::uint32_t a, std::uint32_t b)
-{
-    if (i >= waveCount())
-        return;
-    std::vector<std::int8_t>& samples = waves_[i]->samples;
-    const SampleRange range = normalizedRange(a, b, samples.size());
-    if (range.empty())
-        return;
-    static constexpr int weights[7] = {1, 2, 4, 8, 4, 2, 1};
-    static constexpr int weightSum = 22;
-    const auto size = static_cast<std::int64_t>(samples.size());
-    // Each result is stored before the next position is computed, so the left-hand
-    // neighbours inside the range are already smoothed: that is the filter's sound.
-    for (std::size_t p = range.begin; p < range.end; ++p) {
-        int sum = 0;
-        for (int k = -3; k <= 3; ++k) {
-            std::int64_t at = (static_cast<std::int64_t>(p) + k) % size;
-            if (at < 0)
-                at += size;
-            sum += weights[k + 3] * samples[static_cast<std::size_t>(at)];
-        }
-        samples[p] = clampToSample(sum / weightSum);
-    }
 }
 
 WaveRef ToneBank::resizedWave(const std::vector<std::int8_t>& samples, std::uint32_t length)

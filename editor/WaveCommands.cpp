@@ -4,8 +4,7 @@
 
 #include "editor/Prompts.h"
 #include "resources/resource.h"
-
-#include <mutex>
+#include "synth/PlayingWaveEdit.h"
 
 namespace {
 
@@ -13,6 +12,15 @@ namespace {
 std::uint32_t waveArgument(int wave)
 {
     return static_cast<std::uint32_t>(wave);
+}
+
+// Makes the edit that `makeEdit` gives for the samples of wave `wave` (none for -1), which
+// a note may be playing.
+template <typename MakeEdit> void editWave(const ToneBank& bank, SoundDevice& device, int wave, MakeEdit makeEdit)
+{
+    const WaveRef block = bank.waveData(waveArgument(wave));
+    if (block)
+        editPlayingWave(device, *block, makeEdit(block->samples));
 }
 
 } // namespace
@@ -25,12 +33,9 @@ void EditorDialog::onChangeAmplitude()
     std::int32_t start = 0;
     std::int32_t end = 0;
     waveView.getSelection(start, end);
-    {
-        // Samples change in place while a note of this wave may be playing.
-        std::lock_guard<std::mutex> hold(device.renderLock());
-        bank.normalizeRange(waveArgument(currentWave()), static_cast<std::uint32_t>(start),
-                            static_cast<std::uint32_t>(end), target);
-    }
+    editWave(bank, device, currentWave(), [&](const std::vector<std::int8_t>& samples) {
+        return amplitudeEdit(samples, static_cast<std::uint32_t>(start), static_cast<std::uint32_t>(end), target);
+    });
     showTone();
 }
 
@@ -41,11 +46,9 @@ void EditorDialog::onSmooth()
     std::int32_t start = 0;
     std::int32_t end = 0;
     waveView.getSelection(start, end);
-    {
-        std::lock_guard<std::mutex> hold(device.renderLock());
-        bank.smoothRange(waveArgument(currentWave()), static_cast<std::uint32_t>(start),
-                         static_cast<std::uint32_t>(end));
-    }
+    editWave(bank, device, currentWave(), [&](const std::vector<std::int8_t>& samples) {
+        return smoothingEdit(samples, static_cast<std::uint32_t>(start), static_cast<std::uint32_t>(end));
+    });
     showTone();
 }
 
