@@ -2,8 +2,6 @@
 // them, with their questions answered through the hook.
 #include "EditorFixture.h"
 
-#include "synth/NoteTable.h"
-
 #include <numeric>
 
 namespace {
@@ -263,19 +261,4 @@ TEST_F(WaveCommandsTest, WithoutACurrentWaveTheCommandsDoNothing)
     EXPECT_EQ(answers.messageBoxes().size(), 3u) << "only the three questions";
     EXPECT_EQ(inside().bank().getInstrumentTone(0), before);
     EXPECT_EQ(inside().bank().waveCount(), 0u);
-}
-
-TEST_F(WaveCommandsTest, ANotePlayingTheWaveStopsBeforeTheWaveIsReplaced)
-{
-    openWave(counting(100));
-    inside().synth().setTone(currentTone());
-    ASSERT_TRUE(inside().synth().noteOn(noteFrequency(60)));
-    select(10, 20);
-    press(IDC_DELETE_SELECTION);
-    EXPECT_FALSE(inside().synth().state().active);
-
-    ASSERT_TRUE(inside().synth().noteOn(noteFrequency(60)));
-    typeInto(IDC_NEW_SIZE, "50");
-    press(IDC_STRETCH);
-    EXPECT_FALSE(inside().synth().state().active);
 }
