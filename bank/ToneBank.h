@@ -113,17 +113,20 @@ public:
     // The 7-tap 1-2-4-8-4-2-1 smoothing filter over the range, in place and in
     // ascending order, with the wave taken as circular.
     void smoothRange(std::uint32_t i, std::uint32_t a, std::uint32_t b);
-    // Cuts wave i to `length` samples or pads it with silence. False, changing
-    // nothing, when i is not a wave or `length` is below 4; the same length succeeds
-    // and changes nothing.
-    bool resizeWaveData(std::uint32_t i, std::uint32_t length);
-    // Resamples wave i to `length` samples by repeating or dropping samples (no
-    // interpolation); refusals as for resizeWaveData.
-    bool stretchWaveData(std::uint32_t i, std::uint32_t length);
-    // Stretches wave i as stretchWaveData does, and carries every tone of the wave over
-    // to the new length: its cycleSize (kept within the new length) and loopReturn are
-    // rescaled by stretchedPosition. Refusals as for resizeWaveData.
-    bool stretchWaveAndTones(std::uint32_t i, std::uint32_t length);
+    // How a wave gets a new length: cut or padded with silence at its end, or resampled
+    // by repeating or dropping samples (no interpolation).
+    enum class LengthChange { resize, stretch };
+    // Which tones a stretch carries over to the new length: none (their cycle size is
+    // only kept within the wave; the editor rescales the tone it shows itself), or every
+    // tone that plays the wave (cycleSize, kept within the wave, and loopReturn rescaled
+    // by stretchedPosition).
+    enum class ToneRescaling { none, everyToneOfTheWave };
+    enum class LengthResult { changed, sameLength, refused, outOfMemory };
+    // Gives wave i `length` samples in one new block; every tone of the wave then plays
+    // it with `length` samples (as replaceWaveData does). Refused, changing nothing, when
+    // i is not a wave or `length` is below shortestWave; the same length changes nothing.
+    LengthResult changeWaveLength(std::uint32_t i, std::uint32_t length, LengthChange how,
+                                  ToneRescaling rescaling = ToneRescaling::none);
     // A new block of the first `length` samples of `samples`, padded with silence.
     // Throws std::bad_alloc.
     static WaveRef resizedWave(const std::vector<std::int8_t>& samples, std::uint32_t length);

@@ -28,17 +28,6 @@ template <typename Fill> bool replaceWithNewLength(ToneBank& bank, std::uint32_t
     }
 }
 
-// Resize and stretch: refused for a missing wave or a length below the shortest; the
-// same length changes nothing.
-template <typename Fill> bool changeLength(ToneBank& bank, std::uint32_t i, std::uint32_t length, Fill fill)
-{
-    if (i >= bank.waveCount() || length < ToneBank::shortestWave)
-        return false;
-    if (length == bank.waveSize(i))
-        return true;
-    return replaceWithNewLength(bank, i, length, fill);
-}
-
 } // namespace
 
 bool ToneBank::deleteWaveRange(std::uint32_t i, std::uint32_t a, std::uint32_t b)
@@ -66,13 +55,6 @@ WaveRef ToneBank::resizedWave(const std::vector<std::int8_t>& samples, std::uint
     const std::size_t kept = std::min<std::size_t>(samples.size(), length);
     std::copy(samples.begin(), samples.begin() + static_cast<std::ptrdiff_t>(kept), block->samples.begin());
     return block;
-}
-
-bool ToneBank::resizeWaveData(std::uint32_t i, std::uint32_t length)
-{
-    return changeLength(*this, i, length, [](const Samples& from, Samples& to) {
-        to = std::move(resizedWave(from, static_cast<std::uint32_t>(to.size()))->samples);
-    });
 }
 
 WaveRef ToneBank::stretchedWave(const std::vector<std::int8_t>& samples, std::uint32_t length)
@@ -104,43 +86,39 @@ WaveRef ToneBank::stretchedWave(const std::vector<std::int8_t>& samples, std::ui
     return block;
 }
 
-bool ToneBank::stretchWaveData(std::uint32_t i, std::uint32_t length)
-{
-    return changeLength(*this, i, length, [](const Samples& from, Samples& to) {
-        to = std::move(stretchedWave(from, static_cast<std::uint32_t>(to.size()))->samples);
-    });
-}
-
-bool ToneBank::stretchWaveAndTones(std::uint32_t i, std::uint32_t length)
+ToneBank::LengthResult ToneBank::changeWaveLength(std::uint32_t i, std::uint32_t length, LengthChange how,
+                                                  ToneRescaling rescaling)
 {
     if (i >= waveCount() || length < shortestWave)
-        return false;
+        return LengthResult::refused;
     const std::uint32_t oldLength = waveSize(i);
     if (length == oldLength)
-        return true;
+        return LengthResult::sameLength;
     WaveRef block;
     try {
-        block = stretchedWave(waves_[i]->samples, length);
+        block = how == LengthChange::stretch ? stretchedWave(waves_[i]->samples, length)
+                                             : resizedWave(waves_[i]->samples, length);
     } catch (const std::bad_alloc&) {
-        return false;
+        return LengthResult::outOfMemory;
     }
-    const WaveRef old = waves_[i];
-    waves_[i] = block;
-    forEachToneInUse([&](ToneRecord& tone) {
-        if (tone.wave != old)
-            return;
-        tone.wave = block;
-        tone.sampleCount = static_cast<std::int32_t>(length);
-        const std::uint32_t cycle = stretchedPosition(static_cast<std::uint32_t>(tone.cycleSize), oldLength, length);
-        tone.cycleSize = static_cast<std::int32_t>(std::min(cycle, length));
-        tone.loopReturn = static_cast<std::int32_t>(
-            stretchedPosition(static_cast<std::uint32_t>(tone.loopReturn), oldLength, length));
-    });
-    return true;
+    // The tones' own values, before replaceWaveData keeps their cycle sizes within the wave.
+    std::vector<std::pair<ToneRecord*, ToneRecord>> before;
+    if (how == LengthChange::stretch && rescaling == ToneRescaling::everyToneOfTheWave)
+        forEachToneInUse([&](ToneRecord& tone) {
+            if (tone.wave == waves_[i])
+                before.emplace_back(&tone, tone);
+        });
+    replaceWaveData(i, block);
+    for (auto& [tone, old] : before) {
+        const std::uint32_t cycle = stretchedPosition(static_cast<std::uint32_t>(old.cycleSize), oldLength, length);
+        tone->cycleSize = static_cast<std::int32_t>(std::min(cycle, length));
+        tone->loopReturn =
+            static_cast<std::int32_t>(stretchedPosition(static_cast<std::uint32_t>(old.loopReturn), oldLength, length));
+    }
+    return LengthResult::changed;
 }
 
-std::uint32_t ToneBank::stretchedPosition(std::uint32_t position, std::uint32_t oldLength,
-                                          std::uint32_t newLength)
+std::uint32_t ToneBank::stretchedPosition(std::uint32_t position, std::uint32_t oldLength, std::uint32_t newLength)
 {
     if (oldLength == 0)
         return position;

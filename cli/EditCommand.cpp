@@ -94,9 +94,12 @@ int runEdit(Arguments& args, CommandContext& context)
     } else {
         const std::string& option = resize ? "--resize" : "--stretch";
         const auto length = static_cast<std::uint32_t>(parseInteger(resize ? *resize : *stretch, 0, largestPosition, option + " N"));
-        if (length < 4)
-            throw CommandError(option + " " + std::to_string(length) + ": a wave needs at least 4 samples");
-        if (!(resize ? bank.resizeWaveData(wave, length) : bank.stretchWaveAndTones(wave, length)))
+        if (length < ToneBank::shortestWave)
+            throw CommandError(option + " " + std::to_string(length) + ": a wave needs at least " +
+                               std::to_string(ToneBank::shortestWave) + " samples");
+        const auto how = resize ? ToneBank::LengthChange::resize : ToneBank::LengthChange::stretch;
+        if (bank.changeWaveLength(wave, length, how, ToneBank::ToneRescaling::everyToneOfTheWave) ==
+            ToneBank::LengthResult::outOfMemory)
             throw CommandError("out of memory");
         context.out << name << (resize ? "resized " : "stretched ") << size << " -> " << length << " samples\n";
     }
@@ -125,7 +128,8 @@ extern const Command editCommand{
     "  --resize N             cut the wave to N samples or pad it with silence\n"
     "  --stretch N            resample the wave to N samples (no interpolation);\n"
     "                         every tone that plays the wave gets its cycle size\n"
-    "                         and loop return rescaled by N / old length\n"
+    "                         and loop return rescaled by N / old length (the\n"
+    "                         editor rescales only the tone it shows)\n"
     "\n"
     "Every tone that plays a wave whose length changes gets the new length as its\n"
     "sample count, and its cycle size is kept within it. An operation that would\n"

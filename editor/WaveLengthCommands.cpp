@@ -5,8 +5,6 @@
 #include "editor/Prompts.h"
 #include "resources/resource.h"
 
-#include <new>
-
 void EditorDialog::resizeWave()
 {
     changeWaveLength(false);
@@ -37,23 +35,21 @@ void EditorDialog::changeWaveLength(bool stretch)
         return;
     }
 
-    WaveRef block;
-    try {
-        const std::vector<std::int8_t>& samples = bank.waveData(index)->samples;
-        block = stretch ? ToneBank::stretchedWave(samples, length) : ToneBank::resizedWave(samples, length);
-    } catch (const std::bad_alloc&) {
+    // The wave is replaced: no voice may go on reading the old one.
+    silenceVoices();
+    const auto how = stretch ? ToneBank::LengthChange::stretch : ToneBank::LengthChange::resize;
+    if (bank.changeWaveLength(index, length, how) == ToneBank::LengthResult::outOfMemory) {
         MessageBoxA(hwnd, text::outOfMemoryRegret, text::errorCaption, MB_OK);
         return;
     }
     if (stretch) {
-        // The current tone keeps its pitch and loop in the resampled wave.
+        // The tone shown keeps its pitch and loop in the resampled wave, from the values
+        // its fields show.
         for (int field : {IDC_CYCLE_SIZE, IDC_LOOP_RETURN}) {
             const std::uint32_t position = GetDlgItemInt(hwnd, field, nullptr, FALSE);
             SetDlgItemInt(hwnd, field, ToneBank::stretchedPosition(position, oldLength, length), FALSE);
         }
     }
-    silenceVoices();
-    bank.replaceWaveData(index, std::move(block));
     SetDlgItemInt(hwnd, IDC_SAMPLE_COUNT, length, FALSE);
     storeTone();
     showTone();

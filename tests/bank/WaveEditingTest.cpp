@@ -139,43 +139,57 @@ TEST(WaveEditing, SmoothTreatsTheWaveAsCircular)
     EXPECT_EQ(wave0(*bank), (Samples{12, 5}));
 }
 
+// A length change as the callers see it: true when the wave has the new length.
+bool resize(ToneBank& bank, std::uint32_t i, std::uint32_t length)
+{
+    const auto result = bank.changeWaveLength(i, length, ToneBank::LengthChange::resize);
+    return result == ToneBank::LengthResult::changed || result == ToneBank::LengthResult::sameLength;
+}
+
+bool stretch(ToneBank& bank, std::uint32_t i, std::uint32_t length,
+             ToneBank::ToneRescaling rescaling = ToneBank::ToneRescaling::none)
+{
+    const auto result = bank.changeWaveLength(i, length, ToneBank::LengthChange::stretch, rescaling);
+    return result == ToneBank::LengthResult::changed || result == ToneBank::LengthResult::sameLength;
+}
+
 TEST(WaveEditing, ResizeCutsOrPadsAtTheEnd)
 {
     auto bank = bankWithWave(counting(8), 8, 3);
-    ASSERT_TRUE(bank->resizeWaveData(0, 12));
+    ASSERT_TRUE(resize(*bank, 0, 12));
     EXPECT_EQ(wave0(*bank), (Samples{0, 1, 2, 3, 4, 5, 6, 7, 0, 0, 0, 0}));
     EXPECT_EQ(bank->getInstrumentTone(0).sampleCount, 12);
     EXPECT_EQ(bank->getInstrumentTone(0).cycleSize, 8);
 
-    ASSERT_TRUE(bank->resizeWaveData(0, 5));
+    ASSERT_TRUE(resize(*bank, 0, 5));
     EXPECT_EQ(wave0(*bank), counting(5));
     EXPECT_EQ(bank->getInstrumentTone(0).cycleSize, 5);
     EXPECT_EQ(bank->getInstrumentTone(0).loopReturn, 3);
 
     const WaveRef before = bank->waveData(0);
-    EXPECT_FALSE(bank->resizeWaveData(0, 3));
-    EXPECT_TRUE(bank->resizeWaveData(0, 5));
-    EXPECT_FALSE(bank->resizeWaveData(2, 10));
+    EXPECT_FALSE(resize(*bank, 0, 3));
+    EXPECT_TRUE(resize(*bank, 0, 5));
+    EXPECT_FALSE(resize(*bank, 2, 10));
     EXPECT_EQ(bank->waveData(0), before);
 }
 
 TEST(WaveEditing, StretchRepeatsOrDropsSamples)
 {
     auto bank = bankWithWave({10, 11, 12, 13});
-    ASSERT_TRUE(bank->stretchWaveData(0, 8));
+    ASSERT_TRUE(stretch(*bank, 0, 8));
     // floor(3 x i / 8) for i = 0..7: 0 0 0 1 1 1 2 2.
     EXPECT_EQ(wave0(*bank), (Samples{10, 10, 10, 11, 11, 11, 12, 12}));
     EXPECT_EQ(bank->getInstrumentTone(0).sampleCount, 8);
 
     bank = bankWithWave({10, 11, 12, 13, 14, 15, 16, 17});
-    ASSERT_TRUE(bank->stretchWaveData(0, 4));
+    ASSERT_TRUE(stretch(*bank, 0, 4));
     // floor(7 x i / 4): 0 1 3 5.
     EXPECT_EQ(wave0(*bank), (Samples{10, 11, 13, 15}));
 
     const WaveRef before = bank->waveData(0);
-    EXPECT_FALSE(bank->stretchWaveData(0, 3));
-    EXPECT_TRUE(bank->stretchWaveData(0, 4));
-    EXPECT_FALSE(bank->stretchWaveData(2, 10));
+    EXPECT_FALSE(stretch(*bank, 0, 3));
+    EXPECT_TRUE(stretch(*bank, 0, 4));
+    EXPECT_FALSE(stretch(*bank, 2, 10));
     EXPECT_EQ(bank->waveData(0), before);
 }
 
@@ -183,7 +197,7 @@ TEST(WaveEditing, StretchIndexesLongWavesWithoutOverflow)
 {
     // 69999 x 70000 is above 2^32: sample 70000 comes from floor(69999 x 70000 / 70001) = 69998.
     const auto bank = bankWithWave(counting(70000));
-    ASSERT_TRUE(bank->stretchWaveData(0, 70001));
+    ASSERT_TRUE(stretch(*bank, 0, 70001));
     EXPECT_EQ(wave0(*bank)[70000], static_cast<std::int8_t>(69998 % 251));
     EXPECT_EQ(wave0(*bank)[1], 0);
     EXPECT_EQ(wave0(*bank)[2], 1);
@@ -225,7 +239,7 @@ TEST(WaveEditing, StretchWithTonesRescalesEveryToneOfTheWave)
     bank->setDrumTone(0, drum);
     const ToneRecord bystander = bank->getInstrumentTone(1);
 
-    ASSERT_TRUE(bank->stretchWaveAndTones(0, 30));
+    ASSERT_TRUE(stretch(*bank, 0, 30, ToneBank::ToneRescaling::everyToneOfTheWave));
     EXPECT_EQ(wave0(*bank), ToneBank::stretchedWave(counting(100), 30)->samples);
     EXPECT_EQ(wave0(*bank)[29], 95) << "floor(99 x 29 / 30)";
     const ToneRecord program = bank->getInstrumentTone(0);
@@ -238,15 +252,15 @@ TEST(WaveEditing, StretchWithTonesRescalesEveryToneOfTheWave)
     EXPECT_EQ(bank->getDrumTone(0).loopReturn, 1288490188) << "floor(0xFFFFFFFF x 30 / 100)";
     EXPECT_EQ(bank->getInstrumentTone(1), bystander);
 
-    ASSERT_TRUE(bank->stretchWaveAndTones(0, 120));
+    ASSERT_TRUE(stretch(*bank, 0, 120, ToneBank::ToneRescaling::everyToneOfTheWave));
     EXPECT_EQ(bank->getInstrumentTone(0).cycleSize, 120);
     EXPECT_EQ(bank->getInstrumentTone(0).loopReturn, 96);
     EXPECT_EQ(bank->getDrumTone(0).loopReturn, -1) << "1288490188 x 4 saturates at 0xFFFFFFFF";
 
     const WaveRef before = bank->waveData(0);
-    EXPECT_FALSE(bank->stretchWaveAndTones(0, 3));
-    EXPECT_FALSE(bank->stretchWaveAndTones(2, 10));
-    EXPECT_TRUE(bank->stretchWaveAndTones(0, 120));
+    EXPECT_FALSE(stretch(*bank, 0, 3, ToneBank::ToneRescaling::everyToneOfTheWave));
+    EXPECT_FALSE(stretch(*bank, 2, 10, ToneBank::ToneRescaling::everyToneOfTheWave));
+    EXPECT_TRUE(stretch(*bank, 0, 120, ToneBank::ToneRescaling::everyToneOfTheWave));
     EXPECT_EQ(bank->waveData(0), before);
 }
 
