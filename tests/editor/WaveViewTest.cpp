@@ -83,6 +83,24 @@ protected:
         settle();
     }
 
+    // Where the wave's scroll bar has its parts, as the user sees them.
+    struct ScrollBarParts {
+        RECT client;
+        int arrow;       // the width of each arrow
+        int thumbMiddle; // the thumb's centre
+    };
+    ScrollBarParts scrollBarParts() const
+    {
+        SCROLLBARINFO info{};
+        info.cbSize = sizeof info;
+        EXPECT_TRUE(GetScrollBarInfo(item(IDC_WAVE_SCROLL), OBJID_CLIENT, &info));
+        ScrollBarParts parts{};
+        GetClientRect(item(IDC_WAVE_SCROLL), &parts.client);
+        parts.arrow = info.xyThumbTop;
+        parts.thumbMiddle = (info.xyThumbTop + info.xyThumbBottom) / 2;
+        return parts;
+    }
+
     void drawAt(int x, int y)
     {
         gui::mousePress(view(), x, y);
@@ -175,12 +193,9 @@ TEST_F(WaveViewTest, TheScrollBarMovesTheWaveByLinesAndPagesAtEveryMagnification
 {
     openBank(*bankWithWave(2000, ramp));
     HWND bar = item(IDC_WAVE_SCROLL);
-    SCROLLBARINFO parts{};
-    parts.cbSize = sizeof parts;
-    ASSERT_TRUE(GetScrollBarInfo(bar, OBJID_CLIENT, &parts));
-    RECT client{};
-    GetClientRect(bar, &client);
-    const int arrow = parts.xyThumbTop;
+    const ScrollBarParts parts = scrollBarParts();
+    const RECT client = parts.client;
+    const int arrow = parts.arrow;
     const int middle = client.bottom / 2;
 
     gui::quickClick(bar, client.right - arrow / 2, middle);
@@ -208,15 +223,12 @@ TEST_F(WaveViewTest, ATonesCountPastItsWaveScrollsAndDrawsOnlyWithinTheWave)
     openBank(*bank);
 
     HWND bar = item(IDC_WAVE_SCROLL);
-    SCROLLBARINFO parts{};
-    parts.cbSize = sizeof parts;
-    ASSERT_TRUE(GetScrollBarInfo(bar, OBJID_CLIENT, &parts));
-    RECT client{};
-    GetClientRect(bar, &client);
-    const int arrow = parts.xyThumbTop;
+    const ScrollBarParts parts = scrollBarParts();
+    const RECT client = parts.client;
+    const int arrow = parts.arrow;
     const int middle = client.bottom / 2;
     // The thumb to the far right, then a line and a page further.
-    const int thumb = (parts.xyThumbTop + parts.xyThumbBottom) / 2;
+    const int thumb = parts.thumbMiddle;
     gui::mousePress(bar, thumb, middle);
     gui::mouseMove(bar, client.right + 50, middle);
     gui::mouseRelease(bar, client.right + 50, middle);
