@@ -11,10 +11,11 @@ class SoundDevice;
 // The one way to change the samples of a wave that a voice of `device` may be playing.
 // The render thread reads waveforms only under the device's render lock, so the new
 // values go in under it; but they go in a stretch of at most playingEditStep samples at a
-// time, each computed before the lock is taken, so the lock is held only to copy one
-// stretch and the render thread waits no longer than that, however long the wave. The
-// edit reads the samples without the lock: the user-interface thread, the only one that
-// writes them, is the one calling. The bytes are those of the edit made in one go.
+// time, each computed before the lock is taken. The lock is held only to copy one stretch,
+// so the render thread waits no longer than that, however long the wave, and a render
+// thread woken as it is released takes it while the next stretch is computed. The edit
+// reads the samples without the lock: the user-interface thread, the only one that writes
+// them, is the one calling. The bytes are those of the edit made in one go.
 // An edit whose positions are not all in the block is refused (false) and writes nothing.
 constexpr std::size_t playingEditStep = 4096;
 bool editPlayingWave(SoundDevice& device, WaveBlock& block, const SampleEdit& edit);
