@@ -228,8 +228,7 @@ void SoundSource::playBuffer(std::int32_t* mix, std::int32_t frames, std::int32_
     for (std::int32_t i = 0; i < count; ++i, frame += bytes) {
         std::int32_t values[2] = {0, 0};
         for (std::int32_t c = 0; c < channels && c < 2; ++c) {
-            values[c] = eightBit ? frame[c] - 128
-                                 : static_cast<std::int16_t>(frame[2 * c] | (frame[2 * c + 1] << 8));
+            values[c] = eightBit ? frame[c] - 128 : static_cast<std::int16_t>(frame[2 * c] | (frame[2 * c + 1] << 8));
         }
         if (deviceChannels == 2 && channels == 2) {
             mix[2 * i] += values[0];

@@ -21,8 +21,8 @@ constexpr std::size_t drumSetMapBytes = ToneBank::programCount * 4;
 
 // Decodes one stored record. A ZBK0 record stops after the wave field; the two fields
 // it lacks take the defaults given.
-ToneRecord decodeRecord(const unsigned char* bytes, std::size_t recordSize,
-                        std::int32_t defaultGroup, std::uint32_t& waveIndex)
+ToneRecord decodeRecord(const unsigned char* bytes, std::size_t recordSize, std::int32_t defaultGroup,
+                        std::uint32_t& waveIndex)
 {
     ToneRecord tone;
     tone.groupNumber = defaultGroup;
@@ -40,8 +40,7 @@ ToneRecord decodeRecord(const unsigned char* bytes, std::size_t recordSize,
 void encodeRecord(const ToneRecord& tone, std::uint32_t waveIndex, unsigned char* bytes)
 {
     for (int f = 0; f < ToneRecord::fieldCount; ++f) {
-        const auto value = f == ToneRecord::waveField ? waveIndex
-                                                     : static_cast<std::uint32_t>(tone.field(f));
+        const auto value = f == ToneRecord::waveField ? waveIndex : static_cast<std::uint32_t>(tone.field(f));
         storeU32(bytes + 4 * f, value);
     }
 }
@@ -155,9 +154,7 @@ public:
         }
 
         // Stored indexes become references; an index with no wave becomes void.
-        auto waveFor = [&](std::uint32_t index) {
-            return index < waveCount ? bank.waves_[index] : WaveRef();
-        };
+        auto waveFor = [&](std::uint32_t index) { return index < waveCount ? bank.waves_[index] : WaveRef(); };
         for (std::uint32_t p = 0; p < ToneBank::instrumentToneCount; ++p)
             bank.instrumentTones_[p].wave = waveFor(instrumentWaves[p]);
         for (std::uint32_t i = 0; i < drumTones; ++i)

@@ -14,13 +14,13 @@ struct BankLoadResult {
         tooManyDrumTones, // count is the number the file claims
         tooManyDrumSets,
         tooManyWaves,
-        wavesPastEnd,     // the waves' sizes add up to more than the file holds
+        wavesPastEnd, // the waves' sizes add up to more than the file holds
         readFailed,
         outOfMemory,
     };
     Reason reason = none;
     std::uint32_t count = 0;
-    int openError = 0; // File::openError
+    int openError = 0;        // File::openError
     const char* format = "?"; // "ZBK0" or "ZBK1", once the file's first bytes were read
 };
 

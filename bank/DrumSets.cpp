@@ -11,8 +11,7 @@ bool appendDrumSetCopy(ToneBank::DrumMaps& maps, std::int32_t& count)
     return true;
 }
 
-void removeDrumSet(ToneBank::DrumMaps& maps, ToneBank::DrumSetMap& setMap, std::int32_t& count,
-                   std::int32_t set)
+void removeDrumSet(ToneBank::DrumMaps& maps, ToneBank::DrumSetMap& setMap, std::int32_t& count, std::int32_t set)
 {
     for (std::int32_t& entry : setMap) {
         if (static_cast<std::uint32_t>(entry) > static_cast<std::uint32_t>(set))

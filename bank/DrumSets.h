@@ -14,5 +14,4 @@ bool appendDrumSetCopy(ToneBank::DrumMaps& maps, std::int32_t& count);
 // Removes set `set`, one of the `count` in use: the sets above it move down a place (set
 // 127 keeps its old contents as well) and the program changes that named them follow.
 // Program entries are compared unsigned, so one below 0 moves down with them.
-void removeDrumSet(ToneBank::DrumMaps& maps, ToneBank::DrumSetMap& setMap, std::int32_t& count,
-                   std::int32_t set);
+void removeDrumSet(ToneBank::DrumMaps& maps, ToneBank::DrumSetMap& setMap, std::int32_t& count, std::int32_t set);

@@ -3,8 +3,7 @@
 #include <algorithm>
 #include <unordered_set>
 
-ToneBank::ToneBank()
-    : drumMaps_(std::make_unique<DrumMaps>())
+ToneBank::ToneBank() : drumMaps_(std::make_unique<DrumMaps>())
 {
     for (DrumMap& map : *drumMaps_)
         map.fill(0);

@@ -136,8 +136,7 @@ public:
     // A sample position (a cycle size, a loop return) carried over to a wave stretched
     // from `oldLength` to `newLength`: floor(position x newLength / oldLength),
     // saturated at the largest 32-bit value.
-    static std::uint32_t stretchedPosition(std::uint32_t position, std::uint32_t oldLength,
-                                           std::uint32_t newLength);
+    static std::uint32_t stretchedPosition(std::uint32_t position, std::uint32_t oldLength, std::uint32_t newLength);
 
 private:
     friend class BankFileReader;

@@ -19,20 +19,9 @@ extern const Command midiInfoCommand;
 const std::vector<Command>& allCommands()
 {
     static const std::vector<Command> commands = {
-        newCommand,
-        infoCommand,
-        checkCommand,
-        convertCommand,
-        renderCommand,
-        playCommand,
-        renderMidiCommand,
-        playMidiCommand,
-        demoCommand,
-        importWaveCommand,
-        exportWaveCommand,
-        editCommand,
-        importSf2Command,
-        midiInfoCommand,
+        newCommand,        infoCommand,       checkCommand,     convertCommand,  renderCommand,
+        playCommand,       renderMidiCommand, playMidiCommand,  demoCommand,     importWaveCommand,
+        exportWaveCommand, editCommand,       importSf2Command, midiInfoCommand,
     };
     return commands;
 }

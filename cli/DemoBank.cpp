@@ -199,7 +199,9 @@ ToneRecord instrument(const WaveRef& wave, std::int32_t cycleSize, bool loops, c
                       const Vibrato& vibrato = {})
 {
     ToneRecord tone;
-    const auto level = [](double fraction) { return static_cast<std::int32_t>(std::lround(fraction * fullScaleLevel)); };
+    const auto level = [](double fraction) {
+        return static_cast<std::int32_t>(std::lround(fraction * fullScaleLevel));
+    };
     tone.DL = fullScaleLevel;
     tone.AR = perSample(fullScaleLevel, shape.attack);
     tone.NL = level(shape.middle);
@@ -242,22 +244,22 @@ std::vector<ToneRecord> familyTones(const std::vector<WaveRef>& w)
     const Vibrato wind{0.3, 16, 0.5, 11};
     const Vibrato gentle{0.1, 12, 1.0, 9};
     return {
-        looped(w[triangleWave], struck),                                     // 0-7 pianos
-        looped(w[bellWave], chime),                                          // 8-15 chromatic percussion
-        looped(w[organWave], held),                                          // 16-23 organs
-        instrument(w[pluckWave], pluckCycleSize, false, plucked),            // 24-31 guitars
-        looped(w[sawWave], bass),                                            // 32-39 basses
-        looped(w[sawWave], bowed, strings),                                  // 40-47 strings
-        looped(w[sineWave], choir, gentle),                                  // 48-55 ensembles and voices
-        looped(w[brassWave], blown, wind),                                   // 56-63 brass
-        looped(w[reedWave], blown, wind),                                    // 64-71 reeds
-        looped(w[sineWave], blown, wind),                                    // 72-79 pipes
-        looped(w[squareWave], held, gentle),                                 // 80-87 synth leads
-        looped(w[triangleWave], pad, gentle),                                // 88-95 synth pads
-        looped(w[bellWave], effect, strings),                                // 96-103 synth effects
-        instrument(w[pluckWave], pluckCycleSize, false, plucked),            // 104-111 ethnic
-        looped(w[sineWave], hit),                                            // 112-119 percussive
-        instrument(w[noiseBurstWave], demoCycleSize, false, plucked),        // 120-127 sound effects
+        looped(w[triangleWave], struck),                              // 0-7 pianos
+        looped(w[bellWave], chime),                                   // 8-15 chromatic percussion
+        looped(w[organWave], held),                                   // 16-23 organs
+        instrument(w[pluckWave], pluckCycleSize, false, plucked),     // 24-31 guitars
+        looped(w[sawWave], bass),                                     // 32-39 basses
+        looped(w[sawWave], bowed, strings),                           // 40-47 strings
+        looped(w[sineWave], choir, gentle),                           // 48-55 ensembles and voices
+        looped(w[brassWave], blown, wind),                            // 56-63 brass
+        looped(w[reedWave], blown, wind),                             // 64-71 reeds
+        looped(w[sineWave], blown, wind),                             // 72-79 pipes
+        looped(w[squareWave], held, gentle),                          // 80-87 synth leads
+        looped(w[triangleWave], pad, gentle),                         // 88-95 synth pads
+        looped(w[bellWave], effect, strings),                         // 96-103 synth effects
+        instrument(w[pluckWave], pluckCycleSize, false, plucked),     // 104-111 ethnic
+        looped(w[sineWave], hit),                                     // 112-119 percussive
+        instrument(w[noiseBurstWave], demoCycleSize, false, plucked), // 120-127 sound effects
     };
 }
 
@@ -302,13 +304,13 @@ void buildDemoBank(ToneBank& bank)
         {snareWave, 1.6, {37, 39}},     // side stick, hand clap
         {closedHatWave, 1.0, {42, 44}}, // closed and pedal hi-hat
         {openHatWave, 1.0, {46}},
-        {tomWave, 0.75, {41}}, // low floor tom
-        {tomWave, 0.85, {43}}, // high floor tom
-        {tomWave, 1.0, {45}},  // low tom
-        {tomWave, 1.12, {47}}, // low-mid tom
-        {tomWave, 1.26, {48}}, // hi-mid tom
-        {tomWave, 1.41, {50}}, // high tom
-        {cymbalWave, 1.0, {49, 52, 57}}, // crash and Chinese cymbals
+        {tomWave, 0.75, {41}},               // low floor tom
+        {tomWave, 0.85, {43}},               // high floor tom
+        {tomWave, 1.0, {45}},                // low tom
+        {tomWave, 1.12, {47}},               // low-mid tom
+        {tomWave, 1.26, {48}},               // hi-mid tom
+        {tomWave, 1.41, {50}},               // high tom
+        {cymbalWave, 1.0, {49, 52, 57}},     // crash and Chinese cymbals
         {cymbalWave, 1.3, {51, 53, 55, 59}}, // ride, ride bell, splash
     };
     ToneBank::DrumMap& map = bank.drumMaps()[0];

@@ -17,7 +17,7 @@ enum DemoWave : std::uint32_t {
     brassWave,
     reedWave,
     bellWave,
-    pluckWave,     // decaying one-shot, 64-sample cycles
+    pluckWave,      // decaying one-shot, 64-sample cycles
     noiseBurstWave, // decaying one-shot of noise
     kickWave,
     snareWave,

@@ -82,9 +82,9 @@ int runEdit(Arguments& args, CommandContext& context)
     } else if (normalization) {
         const std::vector<std::string> fields = splitFields(*normalization, 3, "--normalize");
         const Range range = parseRange(fields, "--normalize");
-        const auto peak = static_cast<std::int32_t>(parseInteger(fields[2], std::numeric_limits<std::int32_t>::min(),
-                                                                 std::numeric_limits<std::int32_t>::max(),
-                                                                 "--normalize PEAK"));
+        const auto peak =
+            static_cast<std::int32_t>(parseInteger(fields[2], std::numeric_limits<std::int32_t>::min(),
+                                                   std::numeric_limits<std::int32_t>::max(), "--normalize PEAK"));
         bank.normalizeRange(wave, range.a, range.b, peak);
         context.out << name << "scaled " << describeRange(range, size) << " to peak " << peak << '\n';
     } else if (smoothing) {
@@ -93,7 +93,8 @@ int runEdit(Arguments& args, CommandContext& context)
         context.out << name << "smoothed " << describeRange(range, size) << '\n';
     } else {
         const std::string& option = resize ? "--resize" : "--stretch";
-        const auto length = static_cast<std::uint32_t>(parseInteger(resize ? *resize : *stretch, 0, largestPosition, option + " N"));
+        const auto length =
+            static_cast<std::uint32_t>(parseInteger(resize ? *resize : *stretch, 0, largestPosition, option + " N"));
         if (length < ToneBank::shortestWave)
             throw CommandError(option + " " + std::to_string(length) + ": a wave needs at least " +
                                std::to_string(ToneBank::shortestWave) + " samples");

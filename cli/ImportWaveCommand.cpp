@@ -18,9 +18,10 @@ int runImportWave(Arguments& args, CommandContext& context)
         int openError = 0;
         if (!bank.importWav(paths[f].c_str(), &refusal, &openError)) {
             const std::string cause = describeWavRefusal(refusal);
-            throw CommandError("cannot import " + paths[f] + ": " +
-                               (refusal == WavRefusal::cannotOpen ? cause + ": " + describeOpenError(openError) : cause) +
-                               "; nothing was saved");
+            throw CommandError(
+                "cannot import " + paths[f] + ": " +
+                (refusal == WavRefusal::cannotOpen ? cause + ": " + describeOpenError(openError) : cause) +
+                "; nothing was saved");
         }
         const std::uint32_t wave = bank.waveCount() - 1;
         context.out << "wave " << wave << ": " << bank.waveSize(wave) << " samples from " << paths[f] << '\n';

@@ -17,8 +17,8 @@ NotePlan takeNotePlan(Arguments& args, bool withRelease)
     if (program.has_value() == drum.has_value())
         throw CommandError("give either --program P or --drum D");
     plan.drum = drum.has_value();
-    plan.toneIndex = static_cast<std::uint32_t>(
-        program ? parseInteger(*program, 0, 127, "--program") : parseInteger(*drum, 0, 16383, "--drum"));
+    plan.toneIndex = static_cast<std::uint32_t>(program ? parseInteger(*program, 0, 127, "--program")
+                                                        : parseInteger(*drum, 0, 16383, "--drum"));
 
     const auto note = args.takeOption("--note");
     if (!note)

@@ -11,9 +11,9 @@ class Arguments;
 
 // One note of one tone on one voice, as `zbk render` and `zbk play` play it.
 struct NotePlan {
-    bool drum = false;          // a drum tone rather than an instrument tone
+    bool drum = false;           // a drum tone rather than an instrument tone
     std::uint32_t toneIndex = 0; // program number or drum-tone index
-    ToneRecord tone;            // set by chooseTone: its wave is empty when void
+    ToneRecord tone;             // set by chooseTone: its wave is empty when void
     std::uint32_t note = 69;
     double hold = 1;
     double release = 1;

@@ -33,8 +33,8 @@ int runPlay(Arguments& args, CommandContext& context)
     Synth synth;
     if (!synth.connect(device, 0))
         throw CommandError("the sound device refused the voice");
-    context.out << "playing " << (plan.drum ? "drum tone " : "program ") << plan.toneIndex << ", note "
-                << plan.note << '\n';
+    context.out << "playing " << (plan.drum ? "drum tone " : "program ") << plan.toneIndex << ", note " << plan.note
+                << '\n';
     startNote(synth, plan);
     std::this_thread::sleep_for(std::chrono::duration<double>(plan.hold));
     synth.noteOff();

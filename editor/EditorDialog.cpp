@@ -57,8 +57,7 @@ int EditorDialog::onInitDialog()
     HWND waveWindow = GetDlgItem(hwnd, IDC_WAVE_VIEW);
     RECT bounds{};
     GetWindowRect(waveWindow, &bounds);
-    SetWindowPos(waveWindow, nullptr, 0, 0, bounds.right - bounds.left, waveViewHeight,
-                 SWP_NOMOVE | SWP_NOZORDER);
+    SetWindowPos(waveWindow, nullptr, 0, 0, bounds.right - bounds.left, waveViewHeight, SWP_NOMOVE | SWP_NOZORDER);
 
     ComboBox list;
     list.attach(GetDlgItem(hwnd, IDC_PENCIL_MODE));
@@ -141,7 +140,8 @@ int EditorDialog::onCommand(int code, int id, HWND)
     case IDC_WAVE_LIST: onWaveListCommand(code); break;
     case IDC_ZOOM: waveView.setZoom(static_cast<std::int32_t>(GetDlgItemInt(hwnd, IDC_ZOOM, nullptr, FALSE))); break;
     case IDC_PENCIL_MODE:
-        waveView.setPencilMode(static_cast<std::int32_t>(SendDlgItemMessageA(hwnd, IDC_PENCIL_MODE, CB_GETCURSEL, 0, 0)));
+        waveView.setPencilMode(
+            static_cast<std::int32_t>(SendDlgItemMessageA(hwnd, IDC_PENCIL_MODE, CB_GETCURSEL, 0, 0)));
         break;
     case IDC_LOAD_WAVE: onLoadWave(); break;
     case IDC_CHANGE_AMPLITUDE: onChangeAmplitude(); break;

@@ -28,10 +28,8 @@ inline constexpr const char* confirmChangeAmplitude =
     "選択範囲部分の最大振幅が指定の値になるように振幅を調整します。よろしいですか？";
 inline constexpr const char* confirmSmooth = "選択範囲部分をなめらかにします。よろしいですか？";
 inline constexpr const char* confirmDeleteSelection = "選択範囲を削除します。よろしいですか？";
-inline constexpr const char* confirmDeleteBefore =
-    "選択範囲より前（選択部分は含まず）を削除します。よろしいですか？";
-inline constexpr const char* confirmDeleteAfter =
-    "選択範囲より後（選択部分は含まず）を削除します。よろしいですか？";
+inline constexpr const char* confirmDeleteBefore = "選択範囲より前（選択部分は含まず）を削除します。よろしいですか？";
+inline constexpr const char* confirmDeleteAfter = "選択範囲より後（選択部分は含まず）を削除します。よろしいですか？";
 inline constexpr const char* confirmDeleteUnusedWaves =
     "どの音色にも関連づけられていない波形を削除します。よろしいですか？";
 inline constexpr const char* confirmDeleteUnusedDrumTones =
@@ -46,17 +44,13 @@ inline constexpr const char* outOfMemoryRegret = "真に残念ですが、メモ
 
 // Sub-dialogs.
 inline constexpr const char* noWaveToAudition = "波形が存在しません。視聴できません。";
-inline constexpr const char* noWaveForDrumSetMap =
-    "波形１つも存在しないため、ドラムセットのマップを表示できません。";
-inline constexpr const char* noWaveToFineTune =
-    "波形が１つも存在しないため、波形微調整を行えません。";
-inline constexpr const char* confirmHugeWave =
-    "波形が巨大です。処理に時間がかかりますが、よろしいですか？";
+inline constexpr const char* noWaveForDrumSetMap = "波形１つも存在しないため、ドラムセットのマップを表示できません。";
+inline constexpr const char* noWaveToFineTune = "波形が１つも存在しないため、波形微調整を行えません。";
+inline constexpr const char* confirmHugeWave = "波形が巨大です。処理に時間がかかりますが、よろしいですか？";
 inline constexpr const char* outOfMemory = "メモリ不足です";
 inline constexpr const char* drumToneAdded = "追加しました。";
 inline constexpr const char* cannotAddMore = "これ以上追加できません。";
-inline constexpr const char* drumSetInUse =
-    "このﾄﾞﾗﾑｾｯﾄはﾌﾟﾛｸﾞﾗﾑﾁｪﾝｼﾞに関連づけられています。削除できません。\n";
+inline constexpr const char* drumSetInUse = "このﾄﾞﾗﾑｾｯﾄはﾌﾟﾛｸﾞﾗﾑﾁｪﾝｼﾞに関連づけられています。削除できません。\n";
 inline constexpr const char* lastDrumSet = "最後のﾄﾞﾗﾑｾｯﾄは削除できません。";
 inline constexpr const char* confirmDeleteDrumSet = "このﾄﾞﾗﾑｾｯﾄを削除します。よろしいですか？";
 inline constexpr const char* confirmCycleSetMap = "循環設定値で上書きしてよろしいですか？";

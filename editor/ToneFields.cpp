@@ -41,8 +41,7 @@ constexpr FieldBinding numberFields[] = {
 
 // What an empty tone list shows: the envelope fields, the loop and group, the count.
 constexpr int fieldsClearedWithoutTone[] = {
-    IDC_AR, IDC_DL, IDC_DR, IDC_NL, IDC_NR, IDC_SL, IDC_SR, IDC_RR,
-    IDC_LOOP_RETURN, IDC_GROUP_NUMBER, IDC_SAMPLE_COUNT,
+    IDC_AR, IDC_DL, IDC_DR, IDC_NL, IDC_NR, IDC_SL, IDC_SR, IDC_RR, IDC_LOOP_RETURN, IDC_GROUP_NUMBER, IDC_SAMPLE_COUNT,
 };
 
 void showNumber(HWND dialog, int control, std::int32_t value, bool isSigned)

@@ -8,13 +8,25 @@
 
 namespace {
 
-int pointerX(LPARAM lParam) { return static_cast<short>(LOWORD(lParam)); }
-int pointerY(LPARAM lParam) { return static_cast<short>(HIWORD(lParam)); }
+int pointerX(LPARAM lParam)
+{
+    return static_cast<short>(LOWORD(lParam));
+}
+int pointerY(LPARAM lParam)
+{
+    return static_cast<short>(HIWORD(lParam));
+}
 
 // The row where the bar of value v ends: 127 is row 0, 0 is row 254, -128 row 510.
-int levelRow(int value) { return (127 - value) * 2; }
+int levelRow(int value)
+{
+    return (127 - value) * 2;
+}
 // The value whose bar ends at row y: the inverse of levelRow, two rows a value.
-int rowLevel(int y) { return 127 - y / 2; }
+int rowLevel(int y)
+{
+    return 127 - y / 2;
+}
 
 } // namespace
 
@@ -75,12 +87,8 @@ void WaveView::setPencilMode(std::int32_t mode)
 LRESULT WaveView::windowProc(UINT message, WPARAM wParam, LPARAM lParam)
 {
     switch (message) {
-    case WM_PAINT:
-        paint();
-        return 0;
-    case WM_LBUTTONDOWN:
-        pencil(pointerX(lParam), pointerY(lParam));
-        return 0;
+    case WM_PAINT: paint(); return 0;
+    case WM_LBUTTONDOWN: pencil(pointerX(lParam), pointerY(lParam)); return 0;
     case WM_MOUSEMOVE:
         if (wParam & MK_RBUTTON) {
             dragSelection(pointerX(lParam));
@@ -91,14 +99,9 @@ LRESULT WaveView::windowProc(UINT message, WPARAM wParam, LPARAM lParam)
             return 0;
         }
         break;
-    case WM_RBUTTONDOWN:
-        startSelection(pointerX(lParam), wParam);
-        return 0;
-    case WM_RBUTTONUP:
-        endSelection(pointerX(lParam));
-        return 0;
-    default:
-        break;
+    case WM_RBUTTONDOWN: startSelection(pointerX(lParam), wParam); return 0;
+    case WM_RBUTTONUP: endSelection(pointerX(lParam)); return 0;
+    default: break;
     }
     return Control::windowProc(message, wParam, lParam);
 }
@@ -150,8 +153,8 @@ void WaveView::paint()
             const RECT column{left, 0, left + zoom, drawHeight};
             FillRect(dc, &column, background);
             const int row = levelRow(value);
-            const RECT barRect = value >= 0 ? RECT{left, row, left + zoom, zeroRow}
-                                            : RECT{left, zeroRow, left + zoom, row};
+            const RECT barRect =
+                value >= 0 ? RECT{left, row, left + zoom, zeroRow} : RECT{left, zeroRow, left + zoom, row};
             if (barRect.top < barRect.bottom)
                 FillRect(dc, &barRect, bar);
         }
@@ -170,8 +173,7 @@ void WaveView::pencil(int x, int y)
     const int drawn = rowLevel(y);
     const int old = samples[pos];
     const bool write = (pencilMode == raiseOnly && std::abs(old) < std::abs(drawn)) ||
-                       (pencilMode == lowerOnly && std::abs(old) > std::abs(drawn)) ||
-                       pencilMode == overwrite;
+                       (pencilMode == lowerOnly && std::abs(old) > std::abs(drawn)) || pencilMode == overwrite;
     if (write) {
         if (device != nullptr)
             writePlayingSample(*device, *block, static_cast<std::size_t>(pos), static_cast<std::int8_t>(drawn));

@@ -3,5 +3,4 @@
 #include "framework/Control.h"
 
 // A push button bound by a dialog.
-class Button : public Control {
-};
+class Button : public Control {};

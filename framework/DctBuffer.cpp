@@ -11,8 +11,7 @@ constexpr float pi = 3.1415927f;
 double dctAngle(std::int64_t k, std::int64_t n, std::int32_t inputCount)
 {
     const std::int64_t product = k * (2 * n + 1);
-    return static_cast<double>(pi) * static_cast<double>(product)
-        / (2.0 * static_cast<double>(inputCount));
+    return static_cast<double>(pi) * static_cast<double>(product) / (2.0 * static_cast<double>(inputCount));
 }
 
 float scaleA(std::int32_t outputCount)
@@ -24,8 +23,7 @@ const float scaleB = static_cast<float>(std::sqrt(2.0));
 
 } // namespace
 
-float forwardDctElement(const float* input, std::int32_t inputCount, std::int32_t outputCount,
-                        std::int32_t k)
+float forwardDctElement(const float* input, std::int32_t inputCount, std::int32_t outputCount, std::int32_t k)
 {
     float sum = 0.0f;
     for (std::int32_t n = 0; n < inputCount; ++n)
@@ -35,8 +33,7 @@ float forwardDctElement(const float* input, std::int32_t inputCount, std::int32_
     return scale * sum;
 }
 
-float inverseDctElement(const float* input, std::int32_t inputCount, std::int32_t outputCount,
-                        std::int32_t n)
+float inverseDctElement(const float* input, std::int32_t inputCount, std::int32_t outputCount, std::int32_t n)
 {
     const float firstWeight = 1.0f / scaleB;
     float sum = 0.0f;

@@ -15,10 +15,22 @@ LPCSTR Dialog::templateName() const
     return MAKEINTRESOURCEA(templateId & 0xFFFF);
 }
 
-int Dialog::onCommand(int, int id, HWND) { return closeOnOk(id); }
-int Dialog::onClose() { return endAndForget(); }
-int Dialog::onPaint() { return 0; }
-int Dialog::onInitDialog() { return 0; }
+int Dialog::onCommand(int, int id, HWND)
+{
+    return closeOnOk(id);
+}
+int Dialog::onClose()
+{
+    return endAndForget();
+}
+int Dialog::onPaint()
+{
+    return 0;
+}
+int Dialog::onInitDialog()
+{
+    return 0;
+}
 
 int Dialog::closeOnOk(int id)
 {

@@ -5,8 +5,7 @@
 bool ModalDialog::open(Window* owner, int id)
 {
     HWND ownerWindow = prepareOpen(owner, id);
-    DialogBoxParamA(ApplicationBase::currentInstance(), templateName(), ownerWindow,
-                    &Dialog::dialogProc, 0);
+    DialogBoxParamA(ApplicationBase::currentInstance(), templateName(), ownerWindow, &Dialog::dialogProc, 0);
     return true;
 }
 

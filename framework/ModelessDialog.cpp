@@ -6,8 +6,7 @@ bool ModelessDialog::open(Window* owner, int id)
 {
     HWND ownerWindow = prepareOpen(owner, id);
     // The object learns its window at WM_INITDIALOG, during this call.
-    CreateDialogParamA(ApplicationBase::currentInstance(), templateName(), ownerWindow,
-                       &Dialog::dialogProc, 0);
+    CreateDialogParamA(ApplicationBase::currentInstance(), templateName(), ownerWindow, &Dialog::dialogProc, 0);
     return true;
 }
 

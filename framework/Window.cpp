@@ -47,8 +47,7 @@ int Window::handleMessage(UINT message, WPARAM wParam, LPARAM lParam)
     case WM_NOTIFY: return onNotify(wParam, lParam);
     case WM_KEYDOWN: return onKeyDown(wParam, lParam);
     case WM_KEYUP: return onKeyUp(wParam, lParam);
-    case WM_COMMAND:
-        return onCommand(unsignedHigh(wParam), unsignedLow(wParam), reinterpret_cast<HWND>(lParam));
+    case WM_COMMAND: return onCommand(unsignedHigh(wParam), unsignedLow(wParam), reinterpret_cast<HWND>(lParam));
     case WM_TIMER: return onTimer(wParam);
     case WM_MOUSEMOVE: return onMouseMove(wParam, signedLow(lParam), signedHigh(lParam));
     case WM_LBUTTONDOWN: return onLButtonDown(wParam, signedLow(lParam), signedHigh(lParam));
@@ -72,14 +71,38 @@ int Window::onDestroy()
     return 1;
 }
 
-int Window::onCommand(int, int, HWND) { return 1; }
-int Window::onLButtonDown(WPARAM, int, int) { return 1; }
-int Window::onLButtonUp(WPARAM, int, int) { return 1; }
-int Window::onRButtonDown(WPARAM, int, int) { return 1; }
-int Window::onRButtonUp(WPARAM, int, int) { return 1; }
-int Window::onMouseMove(WPARAM, int, int) { return 1; }
-int Window::onKeyDown(WPARAM, LPARAM) { return 1; }
-int Window::onKeyUp(WPARAM, LPARAM) { return 1; }
+int Window::onCommand(int, int, HWND)
+{
+    return 1;
+}
+int Window::onLButtonDown(WPARAM, int, int)
+{
+    return 1;
+}
+int Window::onLButtonUp(WPARAM, int, int)
+{
+    return 1;
+}
+int Window::onRButtonDown(WPARAM, int, int)
+{
+    return 1;
+}
+int Window::onRButtonUp(WPARAM, int, int)
+{
+    return 1;
+}
+int Window::onMouseMove(WPARAM, int, int)
+{
+    return 1;
+}
+int Window::onKeyDown(WPARAM, LPARAM)
+{
+    return 1;
+}
+int Window::onKeyUp(WPARAM, LPARAM)
+{
+    return 1;
+}
 
 int Window::onClose()
 {
@@ -96,6 +119,15 @@ int Window::onPaint()
     return 1;
 }
 
-int Window::onTimer(WPARAM) { return 1; }
-int Window::onSize(WPARAM, int, int) { return 1; }
-int Window::onNotify(WPARAM, LPARAM) { return 1; }
+int Window::onTimer(WPARAM)
+{
+    return 1;
+}
+int Window::onSize(WPARAM, int, int)
+{
+    return 1;
+}
+int Window::onNotify(WPARAM, LPARAM)
+{
+    return 1;
+}

@@ -35,42 +35,42 @@
 namespace win32test {
 
 struct MessageBoxRecord {
-  HWND owner = nullptr;
-  std::string text;
-  std::string caption;
-  UINT type = 0;
-  int answer = 0;
-  bool answered = false; // false: no answer was queued, the default button was taken
+    HWND owner = nullptr;
+    std::string text;
+    std::string caption;
+    UINT type = 0;
+    int answer = 0;
+    bool answered = false; // false: no answer was queued, the default button was taken
 };
 
 struct FileDialogRecord {
-  bool save = false;
-  HWND owner = nullptr;
-  std::string title;
-  std::vector<std::pair<std::string, std::string>> filters; // description, pattern
-  std::string defaultExtension;
-  DWORD flags = 0;
-  std::string result; // the full path returned, empty when cancelled
+    bool save = false;
+    HWND owner = nullptr;
+    std::string title;
+    std::vector<std::pair<std::string, std::string>> filters; // description, pattern
+    std::string defaultExtension;
+    DWORD flags = 0;
+    std::string result; // the full path returned, empty when cancelled
 };
 
 class DialogAnswers {
 public:
-  DialogAnswers();
-  ~DialogAnswers();
-  DialogAnswers(const DialogAnswers&) = delete;
-  DialogAnswers& operator=(const DialogAnswers&) = delete;
+    DialogAnswers();
+    ~DialogAnswers();
+    DialogAnswers(const DialogAnswers&) = delete;
+    DialogAnswers& operator=(const DialogAnswers&) = delete;
 
-  // Queues the button (IDOK, IDYES, IDNO, ...) for the next message box.
-  DialogAnswers& messageBox(int answer);
-  // Queues a file name typed or chosen in the next file dialog.
-  DialogAnswers& fileName(std::string path);
-  // Queues the Cancel button of the next file dialog.
-  DialogAnswers& cancelFileDialog();
+    // Queues the button (IDOK, IDYES, IDNO, ...) for the next message box.
+    DialogAnswers& messageBox(int answer);
+    // Queues a file name typed or chosen in the next file dialog.
+    DialogAnswers& fileName(std::string path);
+    // Queues the Cancel button of the next file dialog.
+    DialogAnswers& cancelFileDialog();
 
-  const std::vector<MessageBoxRecord>& messageBoxes() const;
-  const std::vector<FileDialogRecord>& fileDialogs() const;
-  // Answers queued but not used yet.
-  std::size_t pending() const;
+    const std::vector<MessageBoxRecord>& messageBoxes() const;
+    const std::vector<FileDialogRecord>& fileDialogs() const;
+    // Answers queued but not used yet.
+    std::size_t pending() const;
 };
 
 } // namespace win32test

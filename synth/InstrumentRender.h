@@ -25,9 +25,9 @@ inline bool keepInsideWave(VoiceState& voice, std::uint32_t end, std::uint32_t l
     return false;
 }
 
-template <class Output>
-inline void renderInstrumentFrames(VoiceState& v, const ToneRecord& tone, const WaveWindow& wave,
-                                   std::int32_t pan, std::int32_t* mix, std::uint32_t frames)
+template <class Output> inline void renderInstrumentFrames(VoiceState& v, const ToneRecord& tone,
+                                                           const WaveWindow& wave, std::int32_t pan, std::int32_t* mix,
+                                                           std::uint32_t frames)
 {
     const std::uint32_t loopReturn = static_cast<std::uint32_t>(tone.loopReturn);
     // A tone changed under a sounding voice may be shorter than where the voice is.
@@ -47,9 +47,8 @@ inline void renderInstrumentFrames(VoiceState& v, const ToneRecord& tone, const 
 
 // Adds `frames` frames of a sounding instrument voice into the mix: envelope, vibrato,
 // the waveform at the voice's pitch, the loop, and the end of the voice.
-template <class Output>
-void renderInstrument(VoiceState& voice, const ToneRecord& tone, std::int32_t pan, std::int32_t* mix,
-                      std::uint32_t frames)
+template <class Output> void renderInstrument(VoiceState& voice, const ToneRecord& tone, std::int32_t pan,
+                                              std::int32_t* mix, std::uint32_t frames)
 {
     // Work on a copy: the mix buffer is int32 too, and the compiler must not have to
     // assume that every mix store changes the voice.

@@ -19,7 +19,7 @@ inline WaveWindow readableWave(const ToneRecord& tone, std::int32_t claimed)
     if (!tone.wave)
         return {};
     const std::size_t size = tone.wave->samples.size();
-    const std::uint32_t count = static_cast<std::uint32_t>(
-        std::min<std::size_t>(static_cast<std::uint32_t>(claimed), size));
+    const std::uint32_t count =
+        static_cast<std::uint32_t>(std::min<std::size_t>(static_cast<std::uint32_t>(claimed), size));
     return {tone.wave->samples.data(), count};
 }

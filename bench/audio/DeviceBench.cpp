@@ -78,8 +78,8 @@ void refillThroughDevice(benchmark::State& state)
         }
     }
     const double secondsPerBuffer = SoundDevice::blocksPerBuffer * 176.0 / 44100.0;
-    state.counters["audio_s"] = benchmark::Counter(secondsPerBuffer * static_cast<double>(state.iterations()),
-                                                   benchmark::Counter::kIsRate);
+    state.counters["audio_s"] =
+        benchmark::Counter(secondsPerBuffer * static_cast<double>(state.iterations()), benchmark::Counter::kIsRate);
 }
 BENCHMARK(refillThroughDevice)->UseRealTime();
 

@@ -79,8 +79,8 @@ void repaintEnvelopeThatNeverEnds(benchmark::State& state)
     auto editor = openBenchEditor();
     const EditorDialog::TestAccess inside(*editor);
     ToneRecord tone;
-    tone.AR = 1;          // one level a tick, ...
-    tone.DL = 0x7F0000;   // ... so the attack outlasts every column
+    tone.AR = 1;        // one level a tick, ...
+    tone.DL = 0x7F0000; // ... so the attack outlasts every column
     inside.envelopeView().setTone(tone);
     timeRepaints(state, editor, IDC_ENVELOPE_VIEW);
 }

@@ -59,8 +59,14 @@ void removeUnused(benchmark::State& state, int command)
     closeBenchEditor(editor);
 }
 
-void removeUnusedWaves(benchmark::State& state) { removeUnused(state, IDC_DELETE_UNUSED_WAVES); }
-void removeUnusedDrumTones(benchmark::State& state) { removeUnused(state, IDC_DELETE_UNUSED_DRUM_TONES); }
+void removeUnusedWaves(benchmark::State& state)
+{
+    removeUnused(state, IDC_DELETE_UNUSED_WAVES);
+}
+void removeUnusedDrumTones(benchmark::State& state)
+{
+    removeUnused(state, IDC_DELETE_UNUSED_DRUM_TONES);
+}
 BENCHMARK(removeUnusedWaves)->Unit(benchmark::kMillisecond)->Iterations(5);
 BENCHMARK(removeUnusedDrumTones)->Unit(benchmark::kMillisecond)->Iterations(5);
 
@@ -81,7 +87,8 @@ void stretchA16MiBWave(benchmark::State& state)
         SendDlgItemMessageA(editor->hwnd, IDC_TONE_LIST, CB_SETCURSEL, 0, 0);
         SendDlgItemMessageA(editor->hwnd, IDC_WAVE_LIST, CB_SETCURSEL, 0, 0);
         // The new length in percent of the old.
-        const auto newLength = static_cast<UINT>(std::uint64_t{length} * static_cast<std::uint64_t>(state.range(0)) / 100);
+        const auto newLength =
+            static_cast<UINT>(std::uint64_t{length} * static_cast<std::uint64_t>(state.range(0)) / 100);
         SetDlgItemInt(editor->hwnd, IDC_NEW_SIZE, newLength, FALSE);
         state.ResumeTiming();
         press(*editor, IDC_STRETCH);

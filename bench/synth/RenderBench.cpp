@@ -60,7 +60,8 @@ void renderOneMinute(benchmark::State& state)
         synths.push_back(std::make_unique<Synth>());
         synths.back()->connect(device, 0);
     }
-    const auto buffers = static_cast<std::size_t>(std::ceil(seconds * 44100 / (SoundDevice::blocksPerBuffer * device.blockFrames())));
+    const auto buffers =
+        static_cast<std::size_t>(std::ceil(seconds * 44100 / (SoundDevice::blocksPerBuffer * device.blockFrames())));
 
     for (auto _ : state) {
         for (std::size_t v = 0; v < voices; ++v) {

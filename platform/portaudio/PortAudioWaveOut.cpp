@@ -67,10 +67,9 @@ bool PortAudioWaveOut::open(const WaveFormat& format, DoneCallback callback, voi
     // The first buffers the card asks for come from the stream callback too, not from
     // silence the library would put before them.
     PaStream* stream = nullptr;
-    const PaError opened = Pa_OpenStream(&stream, nullptr, &parameters, format.samplesPerSec,
-                                         paFramesPerBufferUnspecified,
-                                         paClipOff | paDitherOff | paPrimeOutputBuffersUsingStreamCallback,
-                                         &streamCallback, this);
+    const PaError opened =
+        Pa_OpenStream(&stream, nullptr, &parameters, format.samplesPerSec, paFramesPerBufferUnspecified,
+                      paClipOff | paDitherOff | paPrimeOutputBuffersUsingStreamCallback, &streamCallback, this);
     if (opened != paNoError) {
         Pa_Terminate();
         libraryStarted_ = false;

@@ -12,17 +12,17 @@ class QImage;
 namespace win32qt {
 
 struct ControlClass {
-  const char* name;
-  WindowKind kind;
-  WNDPROC proc;
+    const char* name;
+    WindowKind kind;
+    WNDPROC proc;
 };
 
 // "BUTTON", "STATIC", "EDIT", "COMBOBOX", "SCROLLBAR", "msctls_trackbar32", any case.
 const ControlClass* findControlClass(const QString& className);
 
 // Creates a control as a child of parent, at a geometry in the parent's client pixels.
-Window* createControl(const ControlClass& controlClass, Window& parent, const QString& text, DWORD style,
-                      DWORD exStyle, const QRect& geometry, int id);
+Window* createControl(const ControlClass& controlClass, Window& parent, const QString& text, DWORD style, DWORD exStyle,
+                      const QRect& geometry, int id);
 
 QString windowText(Window& window);
 void setWindowText(Window& window, const QString& text);
@@ -42,8 +42,7 @@ int scrollRequestOf(int sliderAction, bool thumbHeld);
 
 // WM_SETFOCUS and WM_KILLFOCUS at the end of a control's chain: Qt updates the control,
 // then the parent hears setCode or killCode (when notify is true).
-LRESULT focusChange(Window& window, UINT message, WPARAM wParam, LPARAM lParam, int setCode, int killCode,
-                    bool notify);
+LRESULT focusChange(Window& window, UINT message, WPARAM wParam, LPARAM lParam, int setCode, int killCode, bool notify);
 
 // The widgets and class procedures of each kind.
 QWidget* makeButton(const QString& text, DWORD style);

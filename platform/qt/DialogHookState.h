@@ -12,10 +12,10 @@
 namespace win32qt {
 
 struct DialogHookState {
-  std::deque<int> messageBoxAnswers;
-  std::deque<std::optional<std::string>> fileAnswers; // nullopt: Cancel
-  std::vector<win32test::MessageBoxRecord> messageBoxes;
-  std::vector<win32test::FileDialogRecord> fileDialogs;
+    std::deque<int> messageBoxAnswers;
+    std::deque<std::optional<std::string>> fileAnswers; // nullopt: Cancel
+    std::vector<win32test::MessageBoxRecord> messageBoxes;
+    std::vector<win32test::FileDialogRecord> fileDialogs;
 };
 
 // The state of the living DialogAnswers, or null when a user answers.

@@ -26,13 +26,13 @@ void wakeMessageLoop();
 // loops do.
 class ForeignLoopScope {
 public:
-  ForeignLoopScope();
-  ~ForeignLoopScope();
-  ForeignLoopScope(const ForeignLoopScope&) = delete;
-  ForeignLoopScope& operator=(const ForeignLoopScope&) = delete;
+    ForeignLoopScope();
+    ~ForeignLoopScope();
+    ForeignLoopScope(const ForeignLoopScope&) = delete;
+    ForeignLoopScope& operator=(const ForeignLoopScope&) = delete;
 
 private:
-  int savedDepth_;
+    int savedDepth_;
 };
 
 } // namespace win32qt

@@ -21,57 +21,57 @@ constexpr char noDisplayMessage[] =
 
 bool isSet(const char* name)
 {
-  const char* value = std::getenv(name);
-  return value != nullptr && *value != '\0';
+    const char* value = std::getenv(name);
+    return value != nullptr && *value != '\0';
 }
 
 // Without a platform named (by QT_QPA_PLATFORM or -platform) Qt looks for an X or a
 // Wayland display, and there is none.
 bool hasNoDisplay(int argc, char** argv)
 {
-  for (int i = 1; i < argc; ++i) {
-    if (std::strcmp(argv[i], "-platform") == 0) {
-      return false;
+    for (int i = 1; i < argc; ++i) {
+        if (std::strcmp(argv[i], "-platform") == 0) {
+            return false;
+        }
     }
-  }
-  return !isSet("QT_QPA_PLATFORM") && !isSet("DISPLAY") && !isSet("WAYLAND_DISPLAY");
+    return !isSet("QT_QPA_PLATFORM") && !isSet("DISPLAY") && !isSet("WAYLAND_DISPLAY");
 }
 
 // A display that is named but cannot be reached reaches Qt's fatal message, after
 // which Qt aborts; the program ends first, with the same advice.
 void endOnFatalStartupMessage(QtMsgType type, const QMessageLogContext&, const QString& text)
 {
-  if (type != QtFatalMsg) {
-    std::fprintf(stderr, "%s\n", text.toLocal8Bit().constData());
-    return;
-  }
-  std::fputs(noDisplayMessage, stderr);
-  std::_Exit(1);
+    if (type != QtFatalMsg) {
+        std::fprintf(stderr, "%s\n", text.toLocal8Bit().constData());
+        return;
+    }
+    std::fputs(noDisplayMessage, stderr);
+    std::_Exit(1);
 }
 
 } // namespace
 
 int main(int argc, char** argv)
 {
-  if (argc == 2 && std::strcmp(argv[1], "--version") == 0) {
-    std::printf("zbkedit %s\n", ZBK_VERSION);
-    return 0;
-  }
-  if (hasNoDisplay(argc, argv)) {
-    std::fputs(noDisplayMessage, stderr);
-    return 1;
-  }
-  const QtMessageHandler previousHandler = qInstallMessageHandler(endOnFatalStartupMessage);
-  QApplication application(argc, argv);
-  qInstallMessageHandler(previousHandler);
-  win32qt::installDialogFonts();
-
-  std::string commandLine;
-  for (int i = 1; i < argc; ++i) {
-    if (i > 1) {
-      commandLine += ' ';
+    if (argc == 2 && std::strcmp(argv[1], "--version") == 0) {
+        std::printf("zbkedit %s\n", ZBK_VERSION);
+        return 0;
     }
-    commandLine += argv[i];
-  }
-  return WinMain(GetModuleHandleA(nullptr), nullptr, commandLine.data(), SW_SHOWDEFAULT);
+    if (hasNoDisplay(argc, argv)) {
+        std::fputs(noDisplayMessage, stderr);
+        return 1;
+    }
+    const QtMessageHandler previousHandler = qInstallMessageHandler(endOnFatalStartupMessage);
+    QApplication application(argc, argv);
+    qInstallMessageHandler(previousHandler);
+    win32qt::installDialogFonts();
+
+    std::string commandLine;
+    for (int i = 1; i < argc; ++i) {
+        if (i > 1) {
+            commandLine += ' ';
+        }
+        commandLine += argv[i];
+    }
+    return WinMain(GetModuleHandleA(nullptr), nullptr, commandLine.data(), SW_SHOWDEFAULT);
 }

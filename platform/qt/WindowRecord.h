@@ -18,49 +18,49 @@ namespace win32qt {
 enum class WindowKind { Dialog, Generic, Button, Static, Edit, ComboBox, ScrollBar, Trackbar };
 
 struct Window {
-  HWND handle = nullptr;
-  WindowKind kind = WindowKind::Generic;
-  QPointer<QWidget> widget; // the client area: children, input, painting
-  QPointer<QWidget> frame;  // what is shown, moved and closed; the widget itself for child windows
-  WNDPROC proc = nullptr;
-  WNDPROC classProc = nullptr;
-  LONG_PTR userData = 0;
-  DWORD style = 0;
-  DWORD exStyle = 0;
-  int id = 0;
-  HWND parent = nullptr; // the parent of a child window, the owner of a top-level one
-  HINSTANCE instance = nullptr;
-  std::vector<HWND> children; // in creation order, which is the z-order and the tab order
-  bool alive = true;
-  bool destroying = false;
-  bool topLevelEnabled = true; // a top-level window's own enabled state
-  bool needsPaint = false;
-  std::string text; // the window text of kinds whose widget has none
+    HWND handle = nullptr;
+    WindowKind kind = WindowKind::Generic;
+    QPointer<QWidget> widget; // the client area: children, input, painting
+    QPointer<QWidget> frame;  // what is shown, moved and closed; the widget itself for child windows
+    WNDPROC proc = nullptr;
+    WNDPROC classProc = nullptr;
+    LONG_PTR userData = 0;
+    DWORD style = 0;
+    DWORD exStyle = 0;
+    int id = 0;
+    HWND parent = nullptr; // the parent of a child window, the owner of a top-level one
+    HINSTANCE instance = nullptr;
+    std::vector<HWND> children; // in creation order, which is the z-order and the tab order
+    bool alive = true;
+    bool destroying = false;
+    bool topLevelEnabled = true; // a top-level window's own enabled state
+    bool needsPaint = false;
+    std::string text; // the window text of kinds whose widget has none
 
-  // Dialogs.
-  DLGPROC dialogProc = nullptr;
-  LONG_PTR dialogResult = 0; // DWLP_MSGRESULT
-  LONG_PTR dialogUser = 0;   // DWLP_USER
-  bool modal = false;
-  bool disabledOwner = false; // the modal loop disabled the owner and enables it again
-  bool ended = false;
-  INT_PTR endResult = 0;
-  QMenuBar* menuBar = nullptr;
+    // Dialogs.
+    DLGPROC dialogProc = nullptr;
+    LONG_PTR dialogResult = 0; // DWLP_MSGRESULT
+    LONG_PTR dialogUser = 0;   // DWLP_USER
+    bool modal = false;
+    bool disabledOwner = false; // the modal loop disabled the owner and enables it again
+    bool ended = false;
+    INT_PTR endResult = 0;
+    QMenuBar* menuBar = nullptr;
 
-  // Scroll bars: the control keeps the position the program gives it.
-  int scrollMin = 0;
-  int scrollMax = 100;
-  UINT scrollPage = 0;
-  int scrollPos = 0;
-  int trackPos = 0;
-  bool scrollPressed = false;
-  bool scrollActed = false;
+    // Scroll bars: the control keeps the position the program gives it.
+    int scrollMin = 0;
+    int scrollMax = 100;
+    UINT scrollPage = 0;
+    int scrollPos = 0;
+    int trackPos = 0;
+    bool scrollPressed = false;
+    bool scrollActed = false;
 
-  // Trackbars.
-  std::vector<int> tics;
-  bool trackbarActed = false;
+    // Trackbars.
+    std::vector<int> tics;
+    bool trackbarActed = false;
 
-  bool isChild() const { return (style & WS_CHILD) != 0; }
+    bool isChild() const { return (style & WS_CHILD) != 0; }
 };
 
 // The live window of a handle, or null for a destroyed or unknown handle.
@@ -88,10 +88,10 @@ void notifyParent(Window& control, int code);
 // outside every handler.
 class HandlerScope {
 public:
-  HandlerScope();
-  ~HandlerScope();
-  HandlerScope(const HandlerScope&) = delete;
-  HandlerScope& operator=(const HandlerScope&) = delete;
+    HandlerScope();
+    ~HandlerScope();
+    HandlerScope(const HandlerScope&) = delete;
+    HandlerScope& operator=(const HandlerScope&) = delete;
 };
 int handlerDepth();
 void deleteWidgetSafely(QWidget* widget);

@@ -14,8 +14,7 @@ namespace {
 
 // Runs the program's whole life in this process, the user's part played by `user`
 // once the main window is up. Returns the exit code.
-int runProgram(Application& application, std::function<void()> user, bool& hung,
-               LPSTR commandLine = nullptr)
+int runProgram(Application& application, std::function<void()> user, bool& hung, LPSTR commandLine = nullptr)
 {
     gui::Watchdog watchdog(10000, [&] {
         if (application.mainWindow != nullptr && application.mainWindow->hwnd != nullptr)
@@ -42,14 +41,17 @@ TEST(Application, ShowsTheMainWindowWithItsMenuAndEndsByTheCloseCommand)
     bool chosen = false;
     bool hung = false;
     char commandLine[] = "ignored.zbk";
-    const int exitCode = runProgram(application, [&] {
-        mainWindow = application.mainWindow->hwnd;
-        GetWindowTextA(mainWindow, caption, sizeof caption);
-        visible = IsWindowVisible(mainWindow);
-        openText = gui::menuItemText(mainWindow, ID_FILE_OPEN);
-        closeText = gui::menuItemText(mainWindow, ID_FILE_CLOSE);
-        chosen = gui::chooseMenuItem(mainWindow, ID_FILE_CLOSE);
-    }, hung, commandLine);
+    const int exitCode = runProgram(
+        application,
+        [&] {
+            mainWindow = application.mainWindow->hwnd;
+            GetWindowTextA(mainWindow, caption, sizeof caption);
+            visible = IsWindowVisible(mainWindow);
+            openText = gui::menuItemText(mainWindow, ID_FILE_OPEN);
+            closeText = gui::menuItemText(mainWindow, ID_FILE_CLOSE);
+            chosen = gui::chooseMenuItem(mainWindow, ID_FILE_CLOSE);
+        },
+        hung, commandLine);
 
     EXPECT_FALSE(hung);
     EXPECT_EQ(exitCode, 0);
@@ -72,14 +74,17 @@ TEST(Application, TheCloseBoxEndsTheProgramWithoutAskingEvenAfterChanges)
     HWND mainWindow = nullptr;
     bool hung = false;
     std::size_t boxesBeforeClose = 0;
-    const int exitCode = runProgram(application, [&] {
-        mainWindow = application.mainWindow->hwnd;
-        // An edit that was never saved.
-        SetDlgItemInt(mainWindow, IDC_GROUP_NUMBER, 7, FALSE);
-        SendMessageA(mainWindow, WM_COMMAND, MAKEWPARAM(IDC_UPDATE_ENVELOPE, BN_CLICKED), 0);
-        boxesBeforeClose = answers.messageBoxes().size();
-        gui::clickCloseBox(mainWindow);
-    }, hung);
+    const int exitCode = runProgram(
+        application,
+        [&] {
+            mainWindow = application.mainWindow->hwnd;
+            // An edit that was never saved.
+            SetDlgItemInt(mainWindow, IDC_GROUP_NUMBER, 7, FALSE);
+            SendMessageA(mainWindow, WM_COMMAND, MAKEWPARAM(IDC_UPDATE_ENVELOPE, BN_CLICKED), 0);
+            boxesBeforeClose = answers.messageBoxes().size();
+            gui::clickCloseBox(mainWindow);
+        },
+        hung);
     EXPECT_FALSE(hung);
     EXPECT_EQ(exitCode, 0);
     ASSERT_NE(mainWindow, nullptr);
@@ -96,17 +101,20 @@ TEST(Application, WithoutASoundCardOneMessageBoxComesBeforeTheWindowAndTheEditor
     bool hung = false;
     bool soundDeviceOpen = true;
     int selectedTone = -2;
-    const int exitCode = runProgram(application, [&] {
-        HWND mainWindow = application.mainWindow->hwnd;
-        const EditorDialog::TestAccess inside(*application.mainWindow);
-        soundDeviceOpen = inside.device().isOpen();
-        // Picking a tone works without sound.
-        SendDlgItemMessageA(mainWindow, IDC_TONE_LIST, CB_SETCURSEL, 3, 0);
-        SendMessageA(mainWindow, WM_COMMAND, MAKEWPARAM(IDC_TONE_LIST, CBN_SELCHANGE),
-                     reinterpret_cast<LPARAM>(GetDlgItem(mainWindow, IDC_TONE_LIST)));
-        selectedTone = inside.currentToneIndex();
-        gui::chooseMenuItem(mainWindow, ID_FILE_CLOSE);
-    }, hung);
+    const int exitCode = runProgram(
+        application,
+        [&] {
+            HWND mainWindow = application.mainWindow->hwnd;
+            const EditorDialog::TestAccess inside(*application.mainWindow);
+            soundDeviceOpen = inside.device().isOpen();
+            // Picking a tone works without sound.
+            SendDlgItemMessageA(mainWindow, IDC_TONE_LIST, CB_SETCURSEL, 3, 0);
+            SendMessageA(mainWindow, WM_COMMAND, MAKEWPARAM(IDC_TONE_LIST, CBN_SELCHANGE),
+                         reinterpret_cast<LPARAM>(GetDlgItem(mainWindow, IDC_TONE_LIST)));
+            selectedTone = inside.currentToneIndex();
+            gui::chooseMenuItem(mainWindow, ID_FILE_CLOSE);
+        },
+        hung);
     EXPECT_FALSE(hung);
     EXPECT_EQ(exitCode, 0);
     EXPECT_FALSE(soundDeviceOpen);
@@ -123,16 +131,18 @@ TEST(Application, WithoutASoundCardOneMessageBoxComesBeforeTheWindowAndTheEditor
 TEST(Application, WithASoundCardTheDeviceOpensWithoutAMessage)
 {
     TempDir dir;
-    AlsaConfiguration fileCard(utf8Of(dir.path() / "alsa.conf"),
-                               alsaFileDevice(utf8Of(dir.path() / "captured.wav")));
+    AlsaConfiguration fileCard(utf8Of(dir.path() / "alsa.conf"), alsaFileDevice(utf8Of(dir.path() / "captured.wav")));
     win32test::DialogAnswers answers;
     Application application;
     bool hung = false;
     bool soundDeviceOpen = false;
-    const int exitCode = runProgram(application, [&] {
-        soundDeviceOpen = EditorDialog::TestAccess(*application.mainWindow).device().isOpen();
-        gui::chooseMenuItem(application.mainWindow->hwnd, ID_FILE_CLOSE);
-    }, hung);
+    const int exitCode = runProgram(
+        application,
+        [&] {
+            soundDeviceOpen = EditorDialog::TestAccess(*application.mainWindow).device().isOpen();
+            gui::chooseMenuItem(application.mainWindow->hwnd, ID_FILE_CLOSE);
+        },
+        hung);
     EXPECT_FALSE(hung);
     EXPECT_EQ(exitCode, 0);
     EXPECT_TRUE(soundDeviceOpen);
@@ -147,13 +157,16 @@ TEST(Application, TheReferenceVoiceHoldsOneCosineCycleAtVolume100AndTheEditingVo
     ToneRecord reference;
     std::int32_t referenceVolume = 0;
     std::int32_t editingVolume = 0;
-    runProgram(application, [&] {
-        const EditorDialog::TestAccess inside(*application.mainWindow);
-        reference = inside.referenceSynth().tone();
-        referenceVolume = inside.referenceSynth().state().volume;
-        editingVolume = inside.synth().state().volume;
-        gui::chooseMenuItem(application.mainWindow->hwnd, ID_FILE_CLOSE);
-    }, hung);
+    runProgram(
+        application,
+        [&] {
+            const EditorDialog::TestAccess inside(*application.mainWindow);
+            reference = inside.referenceSynth().tone();
+            referenceVolume = inside.referenceSynth().state().volume;
+            editingVolume = inside.synth().state().volume;
+            gui::chooseMenuItem(application.mainWindow->hwnd, ID_FILE_CLOSE);
+        },
+        hung);
     EXPECT_FALSE(hung);
     EXPECT_EQ(referenceVolume, 100);
     EXPECT_EQ(editingVolume, 127);

@@ -66,10 +66,14 @@ struct Geometry {
 TEST(SoundDeviceGeometry, EveryRateWidthAndChannelCount)
 {
     const Geometry cases[] = {
-        {16, 44100, 2, 176, 11264, 4, 176400}, {16, 44100, 1, 176, 5632, 2, 88200},
-        {8, 44100, 2, 176, 5632, 2, 88200},    {8, 44100, 1, 176, 2816, 1, 44100},
-        {16, 22050, 2, 88, 5632, 4, 88200},    {8, 22050, 1, 88, 1408, 1, 22050},
-        {16, 11025, 2, 44, 2816, 4, 44100},    {8, 11025, 1, 44, 704, 1, 11025},
+        {16, 44100, 2, 176, 11264, 4, 176400},
+        {16, 44100, 1, 176, 5632, 2, 88200},
+        {8, 44100, 2, 176, 5632, 2, 88200},
+        {8, 44100, 1, 176, 2816, 1, 44100},
+        {16, 22050, 2, 88, 5632, 4, 88200},
+        {8, 22050, 1, 88, 1408, 1, 22050},
+        {16, 11025, 2, 44, 2816, 4, 44100},
+        {8, 11025, 1, 44, 704, 1, 11025},
         // Any width but 8 is 16 bits, in the output format as well as in the conversion.
         {24, 11025, 2, 44, 2816, 4, 44100},
     };
@@ -136,8 +140,8 @@ TEST(SoundDeviceStatus, UnsupportedFormatsAreRefusedBeforeTheOutputIsTouched)
 
 TEST(SoundDeviceStatus, AFailingOutputLeavesTheDeviceClosedAndTheOutputReleased)
 {
-    for (auto operation : {OfflineWaveOut::Operation::open, OfflineWaveOut::Operation::prepare,
-                           OfflineWaveOut::Operation::write}) {
+    for (auto operation :
+         {OfflineWaveOut::Operation::open, OfflineWaveOut::Operation::prepare, OfflineWaveOut::Operation::write}) {
         SCOPED_TRACE(static_cast<int>(operation));
         OfflineWaveOut waveOut;
         SoundDevice device(waveOut);
@@ -319,7 +323,9 @@ TEST(SoundDeviceRendering, ARefusedWriteIsRetriedAndTheRingKeepsEveryBuffer)
     const std::vector<std::uint8_t> expected = patternBytes({7}, 0, 20 * 2816, 16, 1);
     ASSERT_EQ(bytes.size(), expected.size());
     const auto difference = std::mismatch(bytes.begin(), bytes.end(), expected.begin());
-    EXPECT_TRUE(difference.first == bytes.end()) << "first difference at byte " << (difference.first - bytes.begin()) << ": " << int(*difference.first) << " " << int(*difference.second) << " " << int(difference.first[1]) << " " << int(difference.second[1]);
+    EXPECT_TRUE(difference.first == bytes.end())
+        << "first difference at byte " << (difference.first - bytes.begin()) << ": " << int(*difference.first) << " "
+        << int(*difference.second) << " " << int(difference.first[1]) << " " << int(difference.second[1]);
 }
 
 TEST(SoundDeviceSources, AddSourceChecksChannelsAndMembership)

@@ -56,7 +56,8 @@ void put32(std::vector<std::uint8_t>& bytes, std::uint32_t value)
     put16(bytes, static_cast<int>(value >> 16));
 }
 
-void putChunk(std::vector<std::uint8_t>& bytes, const char* id, std::uint32_t size, const std::vector<std::uint8_t>& body)
+void putChunk(std::vector<std::uint8_t>& bytes, const char* id, std::uint32_t size,
+              const std::vector<std::uint8_t>& body)
 {
     bytes.insert(bytes.end(), id, id + 4);
     put32(bytes, size);
@@ -95,8 +96,8 @@ std::string scratchPath(const std::string& name)
 struct ScratchFile {
     ScratchFile(const std::string& name, const std::vector<std::uint8_t>& bytes) : path(scratchPath(name))
     {
-        std::ofstream(path, std::ios::binary).write(reinterpret_cast<const char*>(bytes.data()),
-                                                    static_cast<std::streamsize>(bytes.size()));
+        std::ofstream(path, std::ios::binary)
+            .write(reinterpret_cast<const char*>(bytes.data()), static_cast<std::streamsize>(bytes.size()));
     }
     ~ScratchFile() { std::remove(path.c_str()); }
     std::string path;

@@ -34,7 +34,8 @@ inline std::unique_ptr<ToneBank> makeSampleBank(std::uint32_t waves = 4, std::ui
     for (std::uint32_t w = 0; w < waves; ++w)
         bank->appendWave(makeWave(10 + 7 * w, static_cast<std::int8_t>(w * 16)));
     for (std::uint32_t p = 0; p < ToneBank::instrumentToneCount; ++p)
-        bank->setInstrumentTone(p, makeTone(static_cast<std::int32_t>(p), waves ? bank->waveData(p % waves) : WaveRef()));
+        bank->setInstrumentTone(p,
+                                makeTone(static_cast<std::int32_t>(p), waves ? bank->waveData(p % waves) : WaveRef()));
     for (std::uint32_t d = 0; d < drumTones; ++d) {
         bank->addDrumTone();
         bank->setDrumTone(d, makeTone(static_cast<std::int32_t>(1000 + d), bank->waveData((d + 1) % waves)));

@@ -186,7 +186,8 @@ TEST(BankFile, LoadingOneDrumSetClearsTheDrumSetMap)
     const auto bank = makeSampleBank();
     bank->drumMaps()[100][5] = 77; // a map the file does not store keeps its value
     ASSERT_TRUE(bank->loadBank(dir.file("one.zbk").c_str()));
-    EXPECT_TRUE(std::all_of(bank->drumSetMap().begin(), bank->drumSetMap().end(), [](std::int32_t e) { return e == 0; }));
+    EXPECT_TRUE(
+        std::all_of(bank->drumSetMap().begin(), bank->drumSetMap().end(), [](std::int32_t e) { return e == 0; }));
     EXPECT_EQ(bank->drumMaps()[100][5], 77);
     EXPECT_EQ(bank->drumSetCount(), 1u);
 }
@@ -295,8 +296,8 @@ TEST(BankFile, DamagedFilesNeverHurtTheBank)
         auto bytes = good;
         const int changes = 1 + static_cast<int>(random() % 4);
         for (int c = 0; c < changes; ++c) {
-            const std::size_t at = round % 2 ? random() % bytes.size()
-                                             : countsEnd - 4 + random() % (bytes.size() - countsEnd + 4);
+            const std::size_t at =
+                round % 2 ? random() % bytes.size() : countsEnd - 4 + random() % (bytes.size() - countsEnd + 4);
             bytes[at] = static_cast<std::uint8_t>(random());
         }
         tryLoad(bytes);

@@ -234,7 +234,7 @@ TEST(ToneBank, RemoveUnusedDrumTonesAgreesWithOneAtATimeRemoval)
             for (auto& e : bank.drumMaps()[s]) {
                 // Mostly tones in range, some out of range both ways.
                 const std::uint32_t pick = random() % 10;
-                e = pick == 0 ? -static_cast<std::int32_t>(random() % 3)
+                e = pick == 0   ? -static_cast<std::int32_t>(random() % 3)
                     : pick == 1 ? static_cast<std::int32_t>(count + random() % 5)
                                 : static_cast<std::int32_t>(random() % (count ? count * 3 : 1));
             }

@@ -32,7 +32,8 @@ TEST(WavExport, AnEmptyDataChunkImportsAsAnEmptyWaveAndExportsAsAHeader)
     ASSERT_TRUE(bank->importWav(dir.file("in.wav").c_str()));
     ASSERT_EQ(bank->waveSize(0), 0u);
     ASSERT_TRUE(bank->exportWav(dir.file("out.wav").c_str(), 0));
-    EXPECT_EQ(readBytes(dir.file("out.wav")), riffWave({chunk("fmt ", formatBody(1, 1, 1, 8, 44100)), chunk("data", {})}));
+    EXPECT_EQ(readBytes(dir.file("out.wav")),
+              riffWave({chunk("fmt ", formatBody(1, 1, 1, 8, 44100)), chunk("data", {})}));
 }
 
 TEST(WavExport, RefusesAMissingWaveWithoutCreatingAFile)

@@ -59,9 +59,9 @@ inline Bytes formatBody(std::uint16_t tag, std::uint16_t channels, std::uint16_t
 inline Bytes extensibleFormatBody(std::uint16_t channels, std::uint16_t alignment, std::uint16_t subFormat)
 {
     Bytes body = formatBody(0xFFFE, channels, alignment, static_cast<std::uint16_t>(alignment * 8));
-    appendU16(body, 22);                                          // extension size
-    appendU16(body, static_cast<std::uint16_t>(alignment * 8));  // valid bits
-    appendU32(body, 4);                                           // channel mask: front centre
+    appendU16(body, 22);                                        // extension size
+    appendU16(body, static_cast<std::uint16_t>(alignment * 8)); // valid bits
+    appendU32(body, 4);                                         // channel mask: front centre
     appendU16(body, subFormat);
     const std::uint8_t tail[14] = {0x00, 0x00, 0x00, 0x00, 0x10, 0x00, 0x80, 0x00, 0x00, 0xAA, 0x00, 0x38, 0x9B, 0x71};
     body.insert(body.end(), tail, tail + sizeof tail);

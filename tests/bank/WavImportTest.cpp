@@ -14,8 +14,8 @@ using Samples = std::vector<std::int8_t>;
 
 Bytes pcm(std::uint16_t alignment, const Bytes& data)
 {
-    return riffWave({chunk("fmt ", formatBody(1, 1, alignment, static_cast<std::uint16_t>(8 * alignment))),
-                     chunk("data", data)});
+    return riffWave(
+        {chunk("fmt ", formatBody(1, 1, alignment, static_cast<std::uint16_t>(8 * alignment))), chunk("data", data)});
 }
 
 class WavImport : public ::testing::Test {
@@ -65,8 +65,8 @@ TEST_F(WavImport, KeepsTheHighByteOfEverySampleWidth)
     EXPECT_EQ(importSamples(pcm(4, sampleBytes({0x7FFFFFFF, -0x80000000LL, -1, 0x00FFFFFF, 0x40000000}, 4))),
               (Samples{127, -128, -1, 0, 64}));
     // How many tools write 24-bit mono: the extensible format with the PCM sub-format.
-    const Bytes extensible = riffWave({chunk("fmt ", extensibleFormatBody(1, 3, 1)),
-                                       chunk("data", sampleBytes({0x7FFFFF, -0x800000, 0x123456}, 3))});
+    const Bytes extensible = riffWave(
+        {chunk("fmt ", extensibleFormatBody(1, 3, 1)), chunk("data", sampleBytes({0x7FFFFF, -0x800000, 0x123456}, 3))});
     EXPECT_EQ(importSamples(extensible), (Samples{127, -128, 0x12}));
 }
 
@@ -77,7 +77,7 @@ TEST_F(WavImport, ATrailingPartialSampleIsDropped)
         data[i] = static_cast<std::uint8_t>(i);
     const Samples samples = importSamples(pcm(2, data));
     ASSERT_EQ(samples.size(), 500u);
-    EXPECT_EQ(samples[0], 1);                            // bytes 0x00 0x01
+    EXPECT_EQ(samples[0], 1);                                     // bytes 0x00 0x01
     EXPECT_EQ(samples[499], static_cast<std::int8_t>(999 % 256)); // bytes 998, 999
     EXPECT_EQ(importSamples(pcm(3, Bytes(3 * 7 + 2, 0x40))).size(), 7u);
 }
@@ -92,8 +92,7 @@ TEST_F(WavImport, WalksPastOtherChunksWithOrWithoutPadBytes)
     EXPECT_EQ(importSamples(riffWave({even, format, even, data})), expected);
     EXPECT_EQ(importSamples(riffWave({chunk("LIST", odd), format, chunk("LIST", odd), data})), expected);
     // Writers that leave out the pad byte still import.
-    EXPECT_EQ(importSamples(riffWave({chunk("LIST", odd, false), format, chunk("LIST", odd, false), data})),
-              expected);
+    EXPECT_EQ(importSamples(riffWave({chunk("LIST", odd, false), format, chunk("LIST", odd, false), data})), expected);
     // A "data" chunk before the "fmt " chunk is skipped like any other.
     EXPECT_EQ(importSamples(riffWave({chunk("data", {1, 2, 3, 4}), format, data})), expected);
 }

@@ -147,7 +147,7 @@ TEST(BankCommands, ConvertTurnsAnOlderBankIntoTheCurrentVersion)
     // An older bank: the current file with 64-byte records (fields up to the wave).
     std::vector<std::uint8_t> old = {'Z', 'B', 'K', '0', 0, 0, 0, 0};
     old.resize(8 + 128 * 64, 0);
-    old[8 + 5 * 64] = 9; // program 5's AR
+    old[8 + 5 * 64] = 9;                // program 5's AR
     for (std::uint8_t b : {0, 0, 0, 0}) // no drum tones, one drum set
         old.push_back(b);
     old.resize(old.size() + 512 + 4, 0); // one drum map, no waves
@@ -243,9 +243,9 @@ TEST(BankCommands, PipesAndFifosAreRefusedAtOnce)
     const std::string output = dir.file("err.txt");
     ASSERT_EQ(zbk({"new", bank}).status, 0);
     ASSERT_EQ(runCommand("mkfifo " + dir.file("fifo")), 0);
-    for (const std::string& command : {"cat " + bank + " | " + tool + " info /dev/stdin",
-                                       "timeout 10 " + tool + " check " + dir.file("fifo"),
-                                       "timeout 10 " + tool + " import-wave " + bank + " " + dir.file("fifo")}) {
+    for (const std::string& command :
+         {"cat " + bank + " | " + tool + " info /dev/stdin", "timeout 10 " + tool + " check " + dir.file("fifo"),
+          "timeout 10 " + tool + " import-wave " + bank + " " + dir.file("fifo")}) {
         EXPECT_EQ(runCommand(command + " 2> " + output), 1) << command;
         const auto text = readBytes(output);
         EXPECT_NE(std::string(text.begin(), text.end()).find("it is not a regular file (a pipe, a FIFO or a device)"),

@@ -77,11 +77,10 @@ TEST(ImportWaveCommand, ARefusedFileSavesNothing)
     writeBank(bank);
     const Bytes before = readBytes(bank);
     writeBytes(dir.file("good.wav"), eightBitWav({1, 2, 3, 4}));
-    writeBytes(dir.file("stereo.wav"),
-               riffWave({chunk("fmt ", formatBody(1, 2, 2, 8)), chunk("data", {1, 2, 3, 4})}));
+    writeBytes(dir.file("stereo.wav"), riffWave({chunk("fmt ", formatBody(1, 2, 2, 8)), chunk("data", {1, 2, 3, 4})}));
 
-    const ZbkRun refused = zbk({"import-wave", bank, dir.file("good.wav"), dir.file("stereo.wav"), "-o",
-                                dir.file("out.zbk")});
+    const ZbkRun refused =
+        zbk({"import-wave", bank, dir.file("good.wav"), dir.file("stereo.wav"), "-o", dir.file("out.zbk")});
     EXPECT_EQ(refused.status, 1);
     EXPECT_NE(refused.err.find(dir.file("stereo.wav")), std::string::npos) << refused.err;
     EXPECT_NE(refused.err.find("not mono"), std::string::npos) << refused.err;
@@ -111,8 +110,9 @@ TEST(ExportWaveCommand, WritesOneWaveOrEveryWave)
     const ZbkRun all = zbk({"export-wave", bank, "--all", dir.file("waves/new")});
     ASSERT_EQ(all.status, 0) << all.err;
     for (const char* name : {"wave-00000.wav", "wave-00001.wav", "wave-00002.wav"})
-        EXPECT_EQ(readBytes(dir.file(std::string("waves/new/") + name)).size(),
-                  44u + (name[9] == '0' ? 100 : name[9] == '1' ? 40 : 10));
+        EXPECT_EQ(readBytes(dir.file(std::string("waves/new/") + name)).size(), 44u + (name[9] == '0'   ? 100
+                                                                                       : name[9] == '1' ? 40
+                                                                                                        : 10));
     EXPECT_EQ(readBytes(dir.file("waves/new/wave-00002.wav")), readBytes(dir.file("two.wav")));
 
     EXPECT_EQ(zbk({"export-wave", bank, "3", dir.file("x.wav")}).status, 1);
@@ -171,12 +171,12 @@ TEST(EditCommand, RefusedEditsSaveNothing)
     writeBank(bank);
     const Bytes before = readBytes(bank);
     const std::vector<std::vector<std::string>> refused = {
-        {"--wave", "2", "--delete", "0:7"},       // 3 samples would remain
-        {"--wave", "3", "--smooth", "0:5"},       // no wave 3
+        {"--wave", "2", "--delete", "0:7"}, // 3 samples would remain
+        {"--wave", "3", "--smooth", "0:5"}, // no wave 3
         {"--wave", "0", "--resize", "3"},
         {"--wave", "0", "--stretch", "0"},
-        {"--wave", "0", "--delete", "5"},         // not A:B
-        {"--wave", "0", "--normalize", "1:2"},    // no peak
+        {"--wave", "0", "--delete", "5"},      // not A:B
+        {"--wave", "0", "--normalize", "1:2"}, // no peak
         {"--wave", "0", "--smooth", "0:5", "--resize", "50"},
         {"--smooth", "0:5"},
     };

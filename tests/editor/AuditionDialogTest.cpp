@@ -213,8 +213,8 @@ std::vector<std::int16_t> capturedLeft(const std::string& path)
     for (std::size_t i = 12; i + 8 <= bytes.size();) {
         const std::uint32_t size = bytes[i + 4] | (bytes[i + 5] << 8) | (bytes[i + 6] << 16) |
                                    (static_cast<std::uint32_t>(bytes[i + 7]) << 24);
-        if (std::string(bytes.begin() + static_cast<std::ptrdiff_t>(i), bytes.begin() + static_cast<std::ptrdiff_t>(i) + 4) ==
-            "data") {
+        if (std::string(bytes.begin() + static_cast<std::ptrdiff_t>(i),
+                        bytes.begin() + static_cast<std::ptrdiff_t>(i) + 4) == "data") {
             for (std::size_t at = i + 8; at + 4 <= bytes.size(); at += 4)
                 left.push_back(static_cast<std::int16_t>(bytes[at] | (bytes[at + 1] << 8)));
             break;
@@ -250,14 +250,15 @@ TEST(AuditionSound, AKeyComesOutOfTheCardAtItsPitchAndLevel)
         inside.bank().setInstrumentTone(0, sine);
         inside.rebuildWaveList();
         inside.showTone();
-        ASSERT_TRUE(whileOpen([&] { gui::click(GetDlgItem(editor.hwnd, IDC_AUDITION)); }, [&](HWND keyboard) {
-            gui::mousePress(GetDlgItem(keyboard, IDC_KEY + keyA), 5, 5);
-            gui::drainPostedMessages();
-            gui::pause(150);
-            gui::mouseRelease(GetDlgItem(keyboard, IDC_KEY + keyA), 5, 5);
-            gui::drainPostedMessages();
-            gui::clickCloseBox(keyboard);
-        }));
+        ASSERT_TRUE(whileOpen([&] { gui::click(GetDlgItem(editor.hwnd, IDC_AUDITION)); },
+                              [&](HWND keyboard) {
+                                  gui::mousePress(GetDlgItem(keyboard, IDC_KEY + keyA), 5, 5);
+                                  gui::drainPostedMessages();
+                                  gui::pause(150);
+                                  gui::mouseRelease(GetDlgItem(keyboard, IDC_KEY + keyA), 5, 5);
+                                  gui::drainPostedMessages();
+                                  gui::clickCloseBox(keyboard);
+                              }));
         DestroyWindow(editor.hwnd);
         MSG quit;
         while (PeekMessageA(&quit, nullptr, WM_QUIT, WM_QUIT, PM_REMOVE)) {

@@ -4,7 +4,6 @@
 
 namespace {
 
-
 class EnvelopeViewTest : public EditorTest {
 protected:
     void SetUp() override
@@ -71,8 +70,13 @@ TEST_F(EnvelopeViewTest, AnAttackAboveItsLevelEndsAtOnceAndAFlatDecayHoldsTheLev
 TEST_F(EnvelopeViewTest, ALinearDecayFallsOverItsColumnsAndTheViewIsBlackOnceItEnds)
 {
     // From full level to 0 in 2048 ticks: eight columns of 256 ticks.
-    showEnvelope({{IDC_AR, "8323072"}, {IDC_DL, "8323072"}, {IDC_DR, "4064"}, {IDC_NL, "0"},
-                  {IDC_NR, "1"}, {IDC_SL, "0"}, {IDC_SR, "1"}});
+    showEnvelope({{IDC_AR, "8323072"},
+                  {IDC_DL, "8323072"},
+                  {IDC_DR, "4064"},
+                  {IDC_NL, "0"},
+                  {IDC_NR, "1"},
+                  {IDC_SL, "0"},
+                  {IDC_SR, "1"}});
     for (int column = 0; column < 7; ++column) {
         // The attack takes the first tick; after it the level falls 1/2048 a tick.
         const double fallen = (255.0 + 256.0 * column) / 2048.0;
@@ -85,8 +89,7 @@ TEST_F(EnvelopeViewTest, ALinearDecayFallsOverItsColumnsAndTheViewIsBlackOnceItE
 TEST_F(EnvelopeViewTest, ANegativeRateRisesAndALevelAboveFullFillsTheColumn)
 {
     // Half level at once, then a first "decay" upwards to twice full level in 12 columns.
-    showEnvelope({{IDC_AR, "4161536"}, {IDC_DL, "4161536"}, {IDC_DR, "-4064"}, {IDC_NL, "16646144"},
-                  {IDC_NR, "0"}});
+    showEnvelope({{IDC_AR, "4161536"}, {IDC_DL, "4161536"}, {IDC_DR, "-4064"}, {IDC_NL, "16646144"}, {IDC_NR, "0"}});
     EXPECT_NEAR(whiteFrom(0), height / 2.0 - height * 255.0 / 2048.0, 1.0);
     EXPECT_GT(whiteFrom(0), whiteFrom(2));
     for (int column : {20, width - 1})

@@ -29,12 +29,13 @@ protected:
     // change to note 0 of set 0, then leaves with `leave`.
     void editDrumMap(const std::function<void(HWND)>& leave)
     {
-        ASSERT_TRUE(whileOpen([this] { gui::click(item(IDC_DRUM_SET_MAP)); }, [&](HWND drumMap) {
-            gui::click(GetDlgItem(drumMap, IDC_DRUMMAP_ADD_DRUM_TONE));
-            gui::keyClick(GetDlgItem(drumMap, IDC_GRID_CELL), VK_DOWN);
-            gui::click(GetDlgItem(drumMap, IDC_DRUMMAP_ADD_SET));
-            leave(drumMap);
-        }));
+        ASSERT_TRUE(whileOpen([this] { gui::click(item(IDC_DRUM_SET_MAP)); },
+                              [&](HWND drumMap) {
+                                  gui::click(GetDlgItem(drumMap, IDC_DRUMMAP_ADD_DRUM_TONE));
+                                  gui::keyClick(GetDlgItem(drumMap, IDC_GRID_CELL), VK_DOWN);
+                                  gui::click(GetDlgItem(drumMap, IDC_DRUMMAP_ADD_SET));
+                                  leave(drumMap);
+                              }));
         settle();
     }
 
@@ -105,10 +106,11 @@ TEST_F(SubDialogCommandsTest, FineTuningAsksFirstOnlyForAWaveOverTheLimit)
     addWave(bank, 65537);
     openBank(bank);
     ASSERT_EQ(inside().currentWave(), 0);
-    ASSERT_TRUE(whileOpen([this] { fineTune(); }, [](HWND tune) {
-        EXPECT_EQ(shownText(tune), "波形微調整");
-        gui::click(GetDlgItem(tune, IDOK));
-    }));
+    ASSERT_TRUE(whileOpen([this] { fineTune(); },
+                          [](HWND tune) {
+                              EXPECT_EQ(shownText(tune), "波形微調整");
+                              gui::click(GetDlgItem(tune, IDOK));
+                          }));
     EXPECT_TRUE(answers.messageBoxes().empty());
 
     selectInList(IDC_WAVE_LIST, 1);

@@ -63,7 +63,6 @@ TEST_F(EditorTest, AnOpenedBankShowsItsFirstToneWithItsOwnWaveAndSavesUnchanged)
     EXPECT_EQ(SendMessageA(item(IDC_WAVE_LIST), CB_GETCOUNT, 0, 0), static_cast<LRESULT>(demo.waveCount()));
 
     EXPECT_EQ(saveBank(), fileBytes(path("demo.zbk")));
-
 }
 
 TEST_F(EditorTest, UnsignedFieldsShowNegativeValuesUnsignedAndStoreThemUnchanged)
@@ -135,8 +134,8 @@ TEST_F(EditorTest, DrumModeWithoutDrumTonesShowsZerosStoresNothingAndCannotAudit
     setDrumMode(true);
     EXPECT_EQ(SendMessageA(item(IDC_TONE_LIST), CB_GETCOUNT, 0, 0), 0);
     EXPECT_EQ(selectionOf(IDC_TONE_LIST), CB_ERR);
-    for (int id : {IDC_AR, IDC_DL, IDC_DR, IDC_NL, IDC_NR, IDC_SL, IDC_SR, IDC_RR, IDC_LOOP_RETURN,
-                   IDC_GROUP_NUMBER, IDC_SAMPLE_COUNT})
+    for (int id : {IDC_AR, IDC_DL, IDC_DR, IDC_NL, IDC_NR, IDC_SL, IDC_SR, IDC_RR, IDC_LOOP_RETURN, IDC_GROUP_NUMBER,
+                   IDC_SAMPLE_COUNT})
         EXPECT_EQ(fieldText(id), "0") << "control " << id;
     EXPECT_EQ(fieldText(IDC_CYCLE_SIZE), cycleShown) << "the other fields keep what they showed";
     EXPECT_FALSE(IsWindowEnabled(item(IDC_AUDITION)));

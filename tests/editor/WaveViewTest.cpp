@@ -24,7 +24,10 @@ std::unique_ptr<ToneBank> bankWithWave(std::int32_t count, const std::function<i
 }
 
 // A sample value that differs from its neighbours, so that a shifted view shows.
-int ramp(int i) { return i % 200 - 100; }
+int ramp(int i)
+{
+    return i % 200 - 100;
+}
 
 class WaveViewTest : public EditorTest {
 protected:
@@ -39,8 +42,7 @@ protected:
 
     // Whether the columns from `x` to `x + width - 1` show value v as a bar of colour
     // `bar` on `background`, judged by the rows at both ends of the bar.
-    ::testing::AssertionResult showsColumn(int x, int value, COLORREF bar, COLORREF background,
-                                           int width = 1) const
+    ::testing::AssertionResult showsColumn(int x, int value, COLORREF bar, COLORREF background, int width = 1) const
     {
         const int top = (127 - value) * 2;
         std::vector<std::pair<int, COLORREF>> rows;
@@ -64,8 +66,8 @@ protected:
                     continue;
                 if (shown != colour)
                     return ::testing::AssertionFailure()
-                           << "column " << x + dx << " row " << row << " shows " << std::hex << shown
-                           << " instead of " << colour << " for value " << std::dec << value;
+                           << "column " << x + dx << " row " << row << " shows " << std::hex << shown << " instead of "
+                           << colour << " for value " << std::dec << value;
             }
         return ::testing::AssertionSuccess();
     }

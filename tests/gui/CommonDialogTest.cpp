@@ -38,7 +38,8 @@ protected:
     // A dialog of the program's kind: one filter entry, a buffer of MAX_PATH.
     OPENFILENAMEA fileDialog(HWND owner, const char* filter, const char* defaultExtension, DWORD flags)
     {
-        return fileDialogRequest(owner, filter, defaultExtension, flags, directoryText_.c_str(), buffer_, sizeof buffer_);
+        return fileDialogRequest(owner, filter, defaultExtension, flags, directoryText_.c_str(), buffer_,
+                                 sizeof buffer_);
     }
 
     // Saves `typed` in a bank dialog; the name the dialog returned ("" when it failed).

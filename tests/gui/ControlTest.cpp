@@ -68,10 +68,7 @@ protected:
             count += call.a == BN_CLICKED && call.b == id;
         return count;
     }
-    WNDPROC procedureOf(HWND window)
-    {
-        return reinterpret_cast<WNDPROC>(GetWindowLongPtrA(window, GWLP_WNDPROC));
-    }
+    WNDPROC procedureOf(HWND window) { return reinterpret_cast<WNDPROC>(GetWindowLongPtrA(window, GWLP_WNDPROC)); }
 
     RecordingDialog<ModelessDialog> dialog;
 };
@@ -238,8 +235,11 @@ TEST_F(ControlTest, TransformPanelPaintsTheDesktopColourWhateverItsSource)
     panel.subclass();
     InvalidateRect(panelWindow, nullptr, TRUE);
     gui::processEvents();
-    const POINT samples[] = {{0, 0}, {area.right - 1, 0}, {0, area.bottom - 1},
-                             {area.right - 1, area.bottom - 1}, {area.right / 2, area.bottom / 2},
+    const POINT samples[] = {{0, 0},
+                             {area.right - 1, 0},
+                             {0, area.bottom - 1},
+                             {area.right - 1, area.bottom - 1},
+                             {area.right / 2, area.bottom / 2},
                              {area.right / 3, area.bottom * 2 / 3}};
     for (const POINT& p : samples)
         EXPECT_EQ(gui::shownPixel(panelWindow, p.x, p.y), desktop) << p.x << "," << p.y;

@@ -27,8 +27,8 @@ void fill(TransformBuffer& buffer, const std::vector<float>& values)
 // The transforms' cosine basis: cos(pi * k * (2n + 1) / (2N)) with the program's pi.
 double basis(std::int64_t k, std::int64_t n, std::int64_t count)
 {
-    return std::cos(static_cast<double>(3.1415927f) * static_cast<double>(k * (2 * n + 1))
-                    / (2.0 * static_cast<double>(count)));
+    return std::cos(static_cast<double>(3.1415927f) * static_cast<double>(k * (2 * n + 1)) /
+                    (2.0 * static_cast<double>(count)));
 }
 
 } // namespace
@@ -49,7 +49,11 @@ TEST(DctBuffer, ForwardOfOneToFourMatchesHandValues)
 
 TEST(DctBuffer, ConstantInputConcentratesInTheFirstElement)
 {
-    struct Case { std::int32_t count; float value; float first; };
+    struct Case {
+        std::int32_t count;
+        float value;
+        float first;
+    };
     // c * sqrt(N): 3 * 4, -2 * 10, 127 * 16.
     for (const Case& c : {Case{16, 3.0f, 12.0f}, Case{100, -2.0f, -20.0f}, Case{256, 127.0f, 2032.0f}}) {
         ForwardDctBuffer buffer;
@@ -129,9 +133,9 @@ TEST(DctBuffer, OutputReadsWrapAround)
     EXPECT_EQ(buffer.getOutput(-9), 17.0f);
     EXPECT_EQ(buffer.getOutput(8), 10.0f);
     EXPECT_EQ(buffer.getOutput(19), 13.0f);
-    EXPECT_EQ(buffer.getOutput(INT_MIN), 10.0f);     // -2^31 is a multiple of 8
+    EXPECT_EQ(buffer.getOutput(INT_MIN), 10.0f); // -2^31 is a multiple of 8
     EXPECT_EQ(buffer.getOutput(INT_MIN + 1), 11.0f);
-    EXPECT_EQ(buffer.getOutput(INT_MAX), 17.0f);     // 2^31 - 1 = 7 mod 8
+    EXPECT_EQ(buffer.getOutput(INT_MAX), 17.0f); // 2^31 - 1 = 7 mod 8
 
     CopyBuffer empty;
     EXPECT_EQ(empty.getOutput(0), 0.0f);

@@ -28,8 +28,7 @@ std::function<void()> endDialog(const Dialog& dialog)
 }
 
 // Destroys a modeless dialog at the end of a test, as its owner would.
-template <class D>
-struct Closer {
+template <class D> struct Closer {
     D& dialog;
     ~Closer()
     {

@@ -9,9 +9,9 @@
 namespace {
 
 constexpr int mainTemplate = 101;
-constexpr int attackRate = 1002;   // number edit, unsigned
-constexpr int decayRate = 1003;    // edit, signed
-constexpr int sustainRate = 1005;  // edit without the digits-only style, read unsigned
+constexpr int attackRate = 1002;      // number edit, unsigned
+constexpr int decayRate = 1003;       // edit, signed
+constexpr int sustainRate = 1005;     // edit without the digits-only style, read unsigned
 constexpr int targetAmplitude = 1033; // number edit
 
 class DlgItemInt : public ::testing::Test {
@@ -54,8 +54,14 @@ protected:
 
 TEST_F(DlgItemInt, UnsignedValuesRoundTripThroughTheirText)
 {
-    const struct { UINT value; const char* shown; } cases[] = {
-        {0, "0"}, {127, "127"}, {0x7F0000, "8323072"}, {2147483648u, "2147483648"},
+    const struct {
+        UINT value;
+        const char* shown;
+    } cases[] = {
+        {0, "0"},
+        {127, "127"},
+        {0x7F0000, "8323072"},
+        {2147483648u, "2147483648"},
         {0xFFFFFFFFu, "4294967295"}, // -1 in an unsigned field
     };
     for (const auto& c : cases) {
@@ -67,9 +73,11 @@ TEST_F(DlgItemInt, UnsignedValuesRoundTripThroughTheirText)
 
 TEST_F(DlgItemInt, SignedValuesRoundTripThroughTheirText)
 {
-    const struct { int value; const char* shown; } cases[] = {
-        {-65536, "-65536"}, {-1, "-1"}, {0, "0"}, {2147483647, "2147483647"},
-        {-2147483647 - 1, "-2147483648"},
+    const struct {
+        int value;
+        const char* shown;
+    } cases[] = {
+        {-65536, "-65536"}, {-1, "-1"}, {0, "0"}, {2147483647, "2147483647"}, {-2147483647 - 1, "-2147483648"},
     };
     for (const auto& c : cases) {
         ASSERT_TRUE(SetDlgItemInt(dialog.hwnd, decayRate, static_cast<UINT>(c.value), TRUE));
@@ -96,7 +104,12 @@ TEST_F(DlgItemInt, TypedTextReadsAsTheUserMeantIt)
 
 TEST_F(DlgItemInt, ReadsWholeDecimalNumbersOnly)
 {
-    const struct { const char* text; BOOL isSigned; UINT value; BOOL translated; } readings[] = {
+    const struct {
+        const char* text;
+        BOOL isSigned;
+        UINT value;
+        BOOL translated;
+    } readings[] = {
         {"123", FALSE, 123, TRUE},
         {"  42  ", FALSE, 42, TRUE},
         {"0", TRUE, 0, TRUE},

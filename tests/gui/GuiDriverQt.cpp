@@ -200,8 +200,7 @@ struct Watchdog::State {
     bool fired = false;
 };
 
-Watchdog::Watchdog(int milliseconds, std::function<void()> rescue)
-    : state_(new State)
+Watchdog::Watchdog(int milliseconds, std::function<void()> rescue) : state_(new State)
 {
     state_->timer = std::make_unique<QTimer>();
     state_->timer->setSingleShot(true);

@@ -181,12 +181,17 @@ void keyClick(HWND window, int virtualKey)
     // typing keys (arrows, the editing block).
     UINT flags = MapVirtualKeyA(static_cast<UINT>(virtualKey), 0) << 16;
     switch (virtualKey) {
-    case VK_LEFT: case VK_RIGHT: case VK_UP: case VK_DOWN: case VK_HOME: case VK_END:
-    case VK_PRIOR: case VK_NEXT: case VK_INSERT: case VK_DELETE:
-        flags |= KF_EXTENDED << 16;
-        break;
-    default:
-        break;
+    case VK_LEFT:
+    case VK_RIGHT:
+    case VK_UP:
+    case VK_DOWN:
+    case VK_HOME:
+    case VK_END:
+    case VK_PRIOR:
+    case VK_NEXT:
+    case VK_INSERT:
+    case VK_DELETE: flags |= KF_EXTENDED << 16; break;
+    default: break;
     }
     // The key goes up after its character has come, as a finger lifts after typing.
     PostMessageA(window, WM_KEYDOWN, static_cast<WPARAM>(virtualKey), static_cast<LPARAM>(1 | flags));
@@ -267,8 +272,8 @@ HWND messageBoxUp()
             bool staticsAndButtons = true;
             for (HWND child = GetWindow(window, GW_CHILD); child != nullptr; child = GetWindow(child, GW_HWNDNEXT)) {
                 GetClassNameA(child, className, sizeof className);
-                staticsAndButtons = staticsAndButtons &&
-                                    (std::string(className) == "Static" || std::string(className) == "Button");
+                staticsAndButtons =
+                    staticsAndButtons && (std::string(className) == "Static" || std::string(className) == "Button");
             }
             if (!staticsAndButtons)
                 return TRUE;

@@ -96,8 +96,7 @@ TEST_F(ModalLoopTest, EndDialogDuringInitDialogReturnsWithoutShowing)
 
 TEST_F(ModalLoopTest, AMissingTemplateFails)
 {
-    EXPECT_EQ(DialogBoxParamA(GetModuleHandleA(nullptr), MAKEINTRESOURCEA(999), nullptr, recordingDialogProc, 0),
-              -1);
+    EXPECT_EQ(DialogBoxParamA(GetModuleHandleA(nullptr), MAKEINTRESOURCEA(999), nullptr, recordingDialogProc, 0), -1);
     EXPECT_EQ(CreateDialogParamA(GetModuleHandleA(nullptr), MAKEINTRESOURCEA(999), nullptr, recordingDialogProc, 0),
               nullptr);
     EXPECT_TRUE(log().empty());

@@ -25,8 +25,7 @@ inline std::ostream& operator<<(std::ostream& out, const Call& call)
     return out << "{" << call.what << " " << call.a << " " << call.b << " " << call.c << "}";
 }
 
-template <class Kind>
-class RecordingDialog : public Kind {
+template <class Kind> class RecordingDialog : public Kind {
 public:
     int handleMessage(UINT message, WPARAM wParam, LPARAM lParam) override
     {

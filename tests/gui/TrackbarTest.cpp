@@ -59,8 +59,8 @@ protected:
         for (std::size_t i = 0; i < seen.size(); ++i) {
             EXPECT_EQ(seen[i].message, static_cast<UINT>(WM_VSCROLL)) << "a vertical trackbar reports WM_VSCROLL";
             EXPECT_EQ(reinterpret_cast<HWND>(seen[i].lParam), track_);
-            result.push_back({LOWORD(seen[i].wParam), HIWORD(seen[i].wParam),
-                              i < standing_.size() ? standing_[i] : -1});
+            result.push_back(
+                {LOWORD(seen[i].wParam), HIWORD(seen[i].wParam), i < standing_.size() ? standing_[i] : -1});
         }
         return result;
     }

@@ -46,9 +46,9 @@ private:
 TEST(WindowDispatch, EachMessageReachesItsOperationWithDecodedArguments)
 {
     // Values chosen so that a swapped half, a lost sign or a sign where none belongs shows.
-    const LPARAM leftAbove = MAKELPARAM(-5, -32768);     // x = -5, y = -32768
+    const LPARAM leftAbove = MAKELPARAM(-5, -32768); // x = -5, y = -32768
     const LPARAM rightBelow = MAKELPARAM(32767, 1);
-    const LPARAM large = MAKELPARAM(0xFFFF, 0x8000);      // as a size: 65535 x 32768
+    const LPARAM large = MAKELPARAM(0xFFFF, 0x8000); // as a size: 65535 x 32768
     struct Case {
         UINT message;
         WPARAM wParam;
@@ -81,8 +81,8 @@ TEST(WindowDispatch, EachMessageReachesItsOperationWithDecodedArguments)
 
 TEST(WindowDispatch, MessagesOutsideTheTableAreNotHandled)
 {
-    for (UINT message : {WM_NULL, WM_CREATE, WM_SETFONT, WM_INITDIALOG, WM_CHAR, WM_HSCROLL,
-                         WM_VSCROLL, WM_LBUTTONDBLCLK, WM_MBUTTONDOWN, WM_USER}) {
+    for (UINT message : {WM_NULL, WM_CREATE, WM_SETFONT, WM_INITDIALOG, WM_CHAR, WM_HSCROLL, WM_VSCROLL,
+                         WM_LBUTTONDBLCLK, WM_MBUTTONDOWN, WM_USER}) {
         RecordingWindow window;
         EXPECT_EQ(window.handleMessage(message, 1, 2), 0) << std::hex << message;
         EXPECT_TRUE(window.calls.empty()) << std::hex << message;
@@ -98,8 +98,8 @@ TEST(WindowDispatch, PlainWindowDefaults)
     EXPECT_EQ(window.status, 0x8000000Au);
 
     // Every handler but the table's gaps swallows its message.
-    for (UINT message : {WM_COMMAND, WM_LBUTTONDOWN, WM_LBUTTONUP, WM_RBUTTONDOWN, WM_RBUTTONUP,
-                         WM_MOUSEMOVE, WM_KEYDOWN, WM_KEYUP, WM_TIMER, WM_SIZE, WM_NOTIFY})
+    for (UINT message : {WM_COMMAND, WM_LBUTTONDOWN, WM_LBUTTONUP, WM_RBUTTONDOWN, WM_RBUTTONUP, WM_MOUSEMOVE,
+                         WM_KEYDOWN, WM_KEYUP, WM_TIMER, WM_SIZE, WM_NOTIFY})
         EXPECT_EQ(window.handleMessage(message, 0, 0), 1) << std::hex << message;
 
     window.hwnd = reinterpret_cast<HWND>(0x1);

@@ -15,23 +15,23 @@ constexpr UINT testMessage = WM_APP + 7;
 
 TEST_F(MessageTest, GetMessageWaitsForAMessagePostedLaterFromTheEventLoop)
 {
-  const HWND dialog = openDialog(104);
-  QTimer::singleShot(20, [dialog] { PostMessageA(dialog, testMessage, 9, 0); });
-  MSG msg;
-  ASSERT_EQ(GetMessageA(&msg, nullptr, 0, 0), TRUE);
-  EXPECT_EQ(msg.message, static_cast<UINT>(testMessage));
-  EXPECT_EQ(msg.wParam, 9u);
+    const HWND dialog = openDialog(104);
+    QTimer::singleShot(20, [dialog] { PostMessageA(dialog, testMessage, 9, 0); });
+    MSG msg;
+    ASSERT_EQ(GetMessageA(&msg, nullptr, 0, 0), TRUE);
+    EXPECT_EQ(msg.message, static_cast<UINT>(testMessage));
+    EXPECT_EQ(msg.wParam, 9u);
 }
 
 TEST_F(MessageTest, PostedMessagesReachTheirWindowWhileOnlyQtsLoopRuns)
 {
-  const HWND dialog = openDialog(104);
-  clearLog();
-  PostMessageA(dialog, testMessage, 1, 0);
-  PostMessageA(dialog, testMessage, 2, 0);
-  QTest::qWait(20);
-  const auto seen = logged({testMessage});
-  ASSERT_EQ(seen.size(), 2u);
-  EXPECT_EQ(seen[0].wParam, 1u);
-  EXPECT_EQ(seen[1].wParam, 2u);
+    const HWND dialog = openDialog(104);
+    clearLog();
+    PostMessageA(dialog, testMessage, 1, 0);
+    PostMessageA(dialog, testMessage, 2, 0);
+    QTest::qWait(20);
+    const auto seen = logged({testMessage});
+    ASSERT_EQ(seen.size(), 2u);
+    EXPECT_EQ(seen[0].wParam, 1u);
+    EXPECT_EQ(seen[1].wParam, 2u);
 }

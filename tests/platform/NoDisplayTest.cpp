@@ -18,8 +18,8 @@ TEST(NoDisplay, TheEditorSaysWhatItNeedsAndExitsWithStatusOne)
     const std::string advice = "zbkedit: the editor needs a display: start it in a desktop session or under "
                                "xvfb-run (xvfb-run -a zbkedit); for work without a screen use zbk (zbk --help)\n";
     for (const std::string display : {"-u DISPLAY", "DISPLAY=:9317"}) {
-        const std::string command = "cd " + dir.file("") + " && env -u QT_QPA_PLATFORM -u WAYLAND_DISPLAY " +
-                                    display + " " + program + " 2> " + output;
+        const std::string command = "cd " + dir.file("") + " && env -u QT_QPA_PLATFORM -u WAYLAND_DISPLAY " + display +
+                                    " " + program + " 2> " + output;
         EXPECT_EQ(runCommand(command), 1) << display;
         const auto bytes = readBytes(output);
         const std::string message(bytes.begin(), bytes.end());
@@ -35,8 +35,8 @@ TEST(NoDisplay, TheEditorGivesItsVersionWithoutOne)
 {
     TempDir dir;
     const std::string output = dir.file("stdout.txt");
-    const std::string command = std::string("env -u DISPLAY -u QT_QPA_PLATFORM -u WAYLAND_DISPLAY ") + ZBKEDIT_PATH +
-                                " --version > " + output;
+    const std::string command =
+        std::string("env -u DISPLAY -u QT_QPA_PLATFORM -u WAYLAND_DISPLAY ") + ZBKEDIT_PATH + " --version > " + output;
     ASSERT_EQ(runCommand(command), 0);
     const auto bytes = readBytes(output);
     EXPECT_EQ(std::string(bytes.begin(), bytes.end()), std::string("zbkedit ") + ZBK_VERSION + "\n");

@@ -40,7 +40,9 @@ inline std::string alsaFileDevice(const std::string& capturePath)
     return "pcm.!default {\n"
            "    type file\n"
            "    slave { pcm { type null } }\n"
-           "    file \"" + capturePath + "\"\n"
+           "    file \"" +
+           capturePath +
+           "\"\n"
            "    format \"wav\"\n"
            "}\n";
 }

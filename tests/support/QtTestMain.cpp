@@ -10,11 +10,11 @@
 
 int main(int argc, char** argv)
 {
-  if (std::getenv("QT_QPA_PLATFORM") == nullptr) {
-    setenv("QT_QPA_PLATFORM", "offscreen", 0);
-  }
-  testing::InitGoogleTest(&argc, argv);
-  QApplication application(argc, argv);
-  win32qt::installDialogFonts();
-  return RUN_ALL_TESTS();
+    if (std::getenv("QT_QPA_PLATFORM") == nullptr) {
+        setenv("QT_QPA_PLATFORM", "offscreen", 0);
+    }
+    testing::InitGoogleTest(&argc, argv);
+    QApplication application(argc, argv);
+    win32qt::installDialogFonts();
+    return RUN_ALL_TESTS();
 }

@@ -168,8 +168,8 @@ protected:
 TEST_F(RenderCommandTest, WritesTheRefilledBuffersAsPcmWavReleasingAfterTheHold)
 {
     const std::string wav = dir.file("note.wav");
-    const ZbkRun run = zbk({"render", bankPath, "--program", "5", "--note", "60", "--hold", "0.5", "--release", "0.25",
-                            "-o", wav});
+    const ZbkRun run =
+        zbk({"render", bankPath, "--program", "5", "--note", "60", "--hold", "0.5", "--release", "0.25", "-o", wav});
     ASSERT_EQ(run.status, 0) << run.err;
     const auto bytes = readBytes(wav);
     // Buffers of 2816 frames: 0.5 s is 7.83 of them, held for 8; 0.25 s adds 4 more.
@@ -216,7 +216,8 @@ TEST_F(RenderCommandTest, RendersEightBitMonoAtTheLowestRate)
 TEST_F(RenderCommandTest, NoTimeOrAnEmptyWaveGivesAHeaderOrSilence)
 {
     const std::string wav = dir.file("x.wav");
-    ZbkRun run = zbk({"render", bankPath, "--program", "5", "--note", "60", "--hold", "0", "--release", "0", "-o", wav});
+    ZbkRun run =
+        zbk({"render", bankPath, "--program", "5", "--note", "60", "--hold", "0", "--release", "0", "-o", wav});
     ASSERT_EQ(run.status, 0) << run.err;
     auto bytes = readBytes(wav);
     ASSERT_EQ(bytes.size(), 44u);
@@ -229,8 +230,8 @@ TEST_F(RenderCommandTest, NoTimeOrAnEmptyWaveGivesAHeaderOrSilence)
     bank->setDrumTone(0, drumTone(empty));
     ASSERT_TRUE(bank->saveBank(bankPath.c_str()));
     for (const char* tone : {"--program", "--drum"}) {
-        run = zbk({"render", bankPath, tone, tone[2] == 'p' ? "6" : "0", "--note", "60", "--hold", "0.1",
-                   "--release", "0", "-o", wav});
+        run = zbk({"render", bankPath, tone, tone[2] == 'p' ? "6" : "0", "--note", "60", "--hold", "0.1", "--release",
+                   "0", "-o", wav});
         ASSERT_EQ(run.status, 0) << run.err;
         bytes = readBytes(wav);
         ASSERT_EQ(bytes.size(), 44u + 2 * 2816 * 4) << tone;
@@ -241,8 +242,9 @@ TEST_F(RenderCommandTest, NoTimeOrAnEmptyWaveGivesAHeaderOrSilence)
 TEST_F(RenderCommandTest, TheSameArgumentsGiveTheSameBytes)
 {
     ASSERT_EQ(zbk({"demo", dir.file("demo.zbk")}).status, 0);
-    const std::vector<std::string> args = {"render", dir.file("demo.zbk"), "--program", "40", "--note", "64",
-                                           "--modulation", "200", "--volume", "90", "--hold", "0.7"};
+    const std::vector<std::string> args = {
+        "render", dir.file("demo.zbk"), "--program", "40",     "--note", "64", "--modulation",
+        "200",    "--volume",           "90",        "--hold", "0.7"};
     auto first = args, second = args;
     first.insert(first.end(), {"-o", dir.file("a.wav")});
     second.insert(second.end(), {"-o", dir.file("b.wav")});

@@ -354,8 +354,8 @@ namespace {
 TEST(WildTones, RenderInEveryFormatWithoutLeavingTheWaveform)
 {
     std::mt19937 random(20261208);
-    const std::int32_t extremes[] = {0, 1, -1, 2, 255, 256, 65536, -65536, 0x7F0000, 0x1F0000,
-                                     INT32_MAX, INT32_MIN, INT32_MAX - 1, INT32_MIN + 1};
+    const std::int32_t extremes[] = {0,      1,        -1,       2,         255,       256,           65536,
+                                     -65536, 0x7F0000, 0x1F0000, INT32_MAX, INT32_MIN, INT32_MAX - 1, INT32_MIN + 1};
     auto wild = [&]() -> std::int32_t {
         switch (random() % 3) {
         case 0: return extremes[random() % std::size(extremes)];
@@ -363,8 +363,8 @@ TEST(WildTones, RenderInEveryFormatWithoutLeavingTheWaveform)
         default: return static_cast<std::int32_t>(random());
         }
     };
-    for (auto [bits, rate, channels] : {std::tuple{16, 44100, 2}, std::tuple{16, 22050, 1}, std::tuple{8, 11025, 2},
-                                        std::tuple{8, 44100, 1}}) {
+    for (auto [bits, rate, channels] :
+         {std::tuple{16, 44100, 2}, std::tuple{16, 22050, 1}, std::tuple{8, 11025, 2}, std::tuple{8, 44100, 1}}) {
         OfflineDevice out(bits, rate, channels);
         Synth synth;
         ASSERT_TRUE(synth.connect(out.device, 0));

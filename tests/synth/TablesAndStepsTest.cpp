@@ -12,9 +12,9 @@ namespace {
 
 TEST(NoteTable, HoldsTheEqualTemperedFrequenciesTimes128)
 {
-    EXPECT_EQ(noteFrequencyTable[0], 1046u);    // 8.176 Hz
-    EXPECT_EQ(noteFrequencyTable[57], 28160u);  // 220 Hz
-    EXPECT_EQ(noteFrequencyTable[69], 56320u);  // 440 Hz
+    EXPECT_EQ(noteFrequencyTable[0], 1046u);   // 8.176 Hz
+    EXPECT_EQ(noteFrequencyTable[57], 28160u); // 220 Hz
+    EXPECT_EQ(noteFrequencyTable[69], 56320u); // 440 Hz
     EXPECT_EQ(noteFrequencyTable[127], 1605613u);
     for (std::uint32_t n = 128; n < noteTableSize; ++n)
         EXPECT_EQ(noteFrequencyTable[n], 1605613u) << "entry " << n;

@@ -27,9 +27,9 @@ TEST(ToneSetup, ConvertsAnInstrumentToneToTheDeviceRate)
     struct Expected {
         std::int32_t rate, AR, DR, NR, SR, RR, gainRate, startDelay;
     };
-    for (const Expected& e : {Expected{44100, 500, 500, -4, 4, 3, 5, 200},
-                              Expected{22050, 1000, 1000, -7, 8, 6, 10, 100},
-                              Expected{11025, 2000, 2000, -14, 16, 12, 20, 50}}) {
+    for (const Expected& e :
+         {Expected{44100, 500, 500, -4, 4, 3, 5, 200}, Expected{22050, 1000, 1000, -7, 8, 6, 10, 100},
+          Expected{11025, 2000, 2000, -14, 16, 12, 20, 50}}) {
         OfflineDevice out(16, e.rate, 2);
         Synth synth;
         ASSERT_TRUE(synth.connect(out.device, 0));

@@ -125,12 +125,12 @@ template <typename T> long firstDifference(const std::vector<T>& a, const std::v
     return a.size() == b.size() ? -1 : static_cast<long>(n);
 }
 
-#define EXPECT_SAME_SAMPLES(expected, actual)                                                                   \
-    do {                                                                                                        \
-        const long at = firstDifference(expected, actual);                                                      \
-        EXPECT_EQ(at, -1) << "first difference at sample " << at << ": expected "                               \
-                          << (at >= 0 && static_cast<std::size_t>(at) < (expected).size() ? (expected)[at] : 0) \
-                          << ", got "                                                                           \
-                          << (at >= 0 && static_cast<std::size_t>(at) < (actual).size() ? (actual)[at] : 0)     \
-                          << " (sizes " << (expected).size() << " and " << (actual).size() << ")";              \
+#define EXPECT_SAME_SAMPLES(expected, actual)                                                                          \
+    do {                                                                                                               \
+        const long at = firstDifference(expected, actual);                                                             \
+        EXPECT_EQ(at, -1) << "first difference at sample " << at << ": expected "                                      \
+                          << (at >= 0 && static_cast<std::size_t>(at) < (expected).size() ? (expected)[at] : 0)        \
+                          << ", got "                                                                                  \
+                          << (at >= 0 && static_cast<std::size_t>(at) < (actual).size() ? (actual)[at] : 0)            \
+                          << " (sizes " << (expected).size() << " and " << (actual).size() << ")";                     \
     } while (0)

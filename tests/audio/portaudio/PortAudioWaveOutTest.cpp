@@ -107,8 +107,7 @@ public:
     std::int64_t frames = 0;
 };
 
-template <typename Condition>
-bool waitFor(Condition condition, std::chrono::milliseconds timeout = 10s)
+template <typename Condition> bool waitFor(Condition condition, std::chrono::milliseconds timeout = 10s)
 {
     const auto deadline = std::chrono::steady_clock::now() + timeout;
     while (!condition()) {
