@@ -24,7 +24,7 @@ string(SUBSTRING "${summary}" 0 1 first)
 string(SUBSTRING "${summary}" 1 -1 rest)
 string(TOLOWER "${first}" first)
 set(summary "${first}${rest}")
-string(REGEX MATCHALL "\n  [a-z-]+" commands "${overview}")
+string(REGEX MATCHALL "\n  [a-z0-9-]+" commands "${overview}")
 
 verbatim(page_overview "${overview}")
 string(CONCAT page ".TH ZBK 1 \"\" \"zbk ${VERSION}\" \"User Commands\"\n"

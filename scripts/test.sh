@@ -34,7 +34,7 @@ done
 desktop-file-validate "$prefix/share/applications/zbkedit.desktop"
 "$prefix/bin/zbk" --version
 # Every command's usage is in the manual page.
-for command in $("$prefix/bin/zbk" --help | sed -n 's/^  \([a-z-]*\) .*/\1/p'); do
+for command in $("$prefix/bin/zbk" --help | sed -n 's/^  \([a-z0-9-]*\) .*/\1/p'); do
   grep -q "usage: zbk $command" "$prefix/share/man/man1/zbk.1" ||
     { echo "the manual page lacks zbk $command"; exit 1; }
 done
