@@ -81,6 +81,13 @@ public:
     const DrumMaps& drumMaps() const { return *drumMaps_; }
     DrumSetMap& drumSetMap() { return drumSetMap_; }
     const DrumSetMap& drumSetMap() const { return drumSetMap_; }
+    // The drum set program p of the drum channel plays: its DrumSetMap entry, or set 0
+    // when the entry names no set in use.
+    std::uint32_t drumSetOfProgram(std::uint32_t program) const
+    {
+        const std::int32_t set = drumSetMap_[program % programCount];
+        return set >= 0 && static_cast<std::uint32_t>(set) < drumSetCount_ ? static_cast<std::uint32_t>(set) : 0;
+    }
 
     // --- files (BankFile.cpp) -----------------------------------------------------
     // Reads a ZBK0 or ZBK1 file. On any failure the bank is left exactly as it was.

@@ -70,11 +70,7 @@ std::vector<SilentSound> findSilentSounds(const SongUsage& usage, const ToneBank
             silent.push_back({false, p, 0, 0, std::move(cause)});
     }
     for (const SongUsage::DrumNote& drum : usage.drumProgramNotes) {
-        // A program whose entry names no set in use plays set 0.
-        const std::int32_t entry = bank.drumSetMap()[drum.program];
-        const std::uint32_t set = entry >= 0 && static_cast<std::uint32_t>(entry) < bank.drumSetCount()
-                                      ? static_cast<std::uint32_t>(entry)
-                                      : 0;
+        const std::uint32_t set = bank.drumSetOfProgram(drum.program);
         const std::int32_t tone = bank.drumMaps()[set][drum.note];
         std::string cause;
         if (tone == ToneBank::noDrumTone)

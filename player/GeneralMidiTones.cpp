@@ -2,9 +2,10 @@
 
 #include <unordered_set>
 
-GeneralMidiTones::GeneralMidiTones(const ToneBank& bank)
-    : drumMaps_(bank.drumMaps()), drumSetCount_(bank.drumSetCount()), drumSetMap_(bank.drumSetMap())
+GeneralMidiTones::GeneralMidiTones(const ToneBank& bank) : drumMaps_(bank.drumMaps())
 {
+    for (std::uint32_t p = 0; p < ToneBank::programCount; ++p)
+        drumSetOfProgram_[p] = bank.drumSetOfProgram(p);
     // The bank's own resolveWave searches its table for each reference; a set of the
     // table's blocks answers the same question at once for every tone.
     std::unordered_set<const WaveBlock*> blocks;
@@ -24,9 +25,7 @@ GeneralMidiTones::GeneralMidiTones(const ToneBank& bank)
 
 GeneralMidiTones::ToneId GeneralMidiTones::drum(std::uint8_t program, std::uint8_t note) const
 {
-    const std::int32_t set = drumSetMap_[program & 0x7F];
-    const bool known = set >= 0 && static_cast<std::uint32_t>(set) < drumSetCount_;
-    const std::int32_t entry = drumMaps_[known ? static_cast<std::uint32_t>(set) : 0][note & 0x7F];
+    const std::int32_t entry = drumMaps_[drumSetOfProgram_[program & 0x7F]][note & 0x7F];
     if (entry < 0 || static_cast<std::uint32_t>(entry) >= tones_.size() - ToneBank::programCount)
         return noTone;
     return ToneBank::programCount + static_cast<std::uint32_t>(entry);

@@ -2,6 +2,7 @@
 
 #include "bank/ToneBank.h"
 
+#include <array>
 #include <cstdint>
 #include <vector>
 
@@ -26,6 +27,5 @@ public:
 private:
     std::vector<ToneRecord> tones_; // the instrument tones, then the drum tones
     ToneBank::DrumMaps drumMaps_;
-    std::uint32_t drumSetCount_;
-    ToneBank::DrumSetMap drumSetMap_;
+    std::array<std::uint32_t, ToneBank::programCount> drumSetOfProgram_;
 };
