@@ -2,10 +2,12 @@
 
 #include "bank/ToneRecord.h"
 #include "synth/Envelope.h"
+#include "synth/SteadySamplesAvx2.h"
 #include "synth/Vibrato.h"
 #include "synth/VoiceState.h"
 #include "synth/WaveWindow.h"
 
+#include <algorithm>
 #include <cstdint>
 
 // Brings a read position that has passed the end of the waveform back into the loop,
@@ -25,6 +27,132 @@ inline bool keepInsideWave(VoiceState& voice, std::uint32_t end, std::uint32_t l
     return false;
 }
 
+// One output sample of an instrument voice, as the voice is defined: the envelope step,
+// the amplitude with its vibrato, the waveform sample at the read position into the mix,
+// the step, and the loop. False when the voice has ended.
+template <class Output> inline bool renderInstrumentSample(VoiceState& v, const ToneRecord& tone,
+                                                           const WaveWindow& wave, std::uint32_t loopReturn,
+                                                           std::int32_t pan, std::int32_t* mix, std::uint32_t frame)
+{
+    if (!stepEnvelope(v, tone))
+        return false;
+    const std::int32_t a = amplitudeWithVibrato<Output::envelopeShift, Output::vibratoShift>(v, tone);
+    const std::int32_t s = wave.samples[whole(v.position)];
+    Output::mix(mix, frame, Output::instrumentValue(s, a), pan);
+    v.position += v.step;
+    return whole(v.position) < wave.count || keepInsideWave(v, wave.count, loopReturn);
+}
+
+// How many envelope steps from here leave the stage unended, when that follows from
+// plain arithmetic: the level moves toward its target without wrapping. 0 when it does
+// not (a target already passed, or levels far enough apart to wrap), so that such a
+// stage is stepped one sample at a time, as defined.
+inline std::uint64_t envelopeStepsBeforeTarget(const VoiceState& v)
+{
+    const std::int64_t rate = v.envRate;
+    if (rate == 0)
+        return UINT64_MAX;
+    const std::int64_t distance = static_cast<std::int64_t>(v.envLevel) - v.envTarget;
+    if (rate > 0) // rising: goes on while the level stays below its target
+        return distance < 0 && distance >= INT32_MIN ? static_cast<std::uint64_t>((-distance - 1) / rate) : 0;
+    // falling: goes on while the level stays at or above its target
+    return distance >= 0 && distance <= INT32_MAX ? static_cast<std::uint64_t>(distance / -rate) : 0;
+}
+
+// Whether the amplitude vibrato adds nothing for the next samples whatever the counter:
+// a depth of 0 that cannot grow.
+inline bool vibratoIsSilent(const VoiceState& v, const ToneRecord& tone)
+{
+    return v.vibratoDepth == 0 && (v.vibratoDepth >= v.vibratoDepthMax || tone.gainRate == 0);
+}
+
+// How many samples from here the vibrato adds nothing: all of them when it cannot sound,
+// else those before its counter, counting up, reaches 0 and it starts.
+inline std::uint64_t samplesWithoutVibrato(const VoiceState& v, const ToneRecord& tone)
+{
+    if (vibratoIsSilent(v, tone))
+        return UINT64_MAX;
+    return v.lfoCounter < 0 ? static_cast<std::uint64_t>(-1 - std::int64_t{v.lfoCounter}) : 0;
+}
+
+// `count` samples in which no envelope stage ends, from mix frame `first`, one at a time:
+// the arithmetic of renderInstrumentSample with the envelope's test left out. Without
+// `vibrato` the stretch must be one where the vibrato adds nothing, and its counter is
+// the caller's to advance. Adds the samples rendered to `done`; false when the voice
+// ended at the end of a waveform without a loop, after its last sample.
+template <class Output, bool vibrato>
+inline bool renderSteadySamplesOneByOne(VoiceState& v, const ToneRecord& tone, const WaveWindow& wave,
+                                        std::uint32_t loopReturn, std::int32_t pan, std::int32_t* mix,
+                                        std::uint32_t first, std::uint32_t count, std::uint32_t& done)
+{
+    std::int32_t level = v.envLevel;
+    const std::int32_t rate = v.envRate;
+    const std::int32_t volume = v.volume;
+    SamplePosition position = v.position;
+    const SamplePosition step = v.step;
+    const std::int8_t* samples = wave.samples;
+    const std::uint32_t end = wave.count;
+    for (std::uint32_t i = 0; i < count; ++i) {
+        level = wrapAdd(level, rate);
+        std::int32_t a;
+        if constexpr (vibrato) {
+            v.envLevel = level;
+            a = amplitudeWithVibrato<Output::envelopeShift, Output::vibratoShift>(v, tone);
+        } else {
+            a = wrapMul(volume, level) >> Output::envelopeShift;
+        }
+        Output::mix(mix, first + i, Output::instrumentValue(samples[whole(position)], a), pan);
+        position += step;
+        if (whole(position) >= end) {
+            v.position = position;
+            if (!keepInsideWave(v, end, loopReturn)) {
+                v.envLevel = level;
+                done += i + 1;
+                return false;
+            }
+            position = v.position;
+        }
+    }
+    v.envLevel = level;
+    v.position = position;
+    done += count;
+    return true;
+}
+
+// `count` samples from mix frame `first` in which no envelope stage ends and the vibrato
+// adds nothing, eight at a time where the processor can and the read positions stay
+// clear of the wave's end. False when the voice ended at the end of a waveform without
+// a loop.
+template <class Output> inline bool renderSteadySamples(VoiceState& v, const ToneRecord& tone, const WaveWindow& wave,
+                                                        std::uint32_t loopReturn, std::int32_t pan, std::int32_t* mix,
+                                                        std::uint32_t first, std::uint32_t count)
+{
+    std::uint32_t done = 0;
+#ifdef ZBK_HAS_AVX2_FORMS
+    const EightsPlan plan = planEights(wave.count, v.step);
+    while (plan.usable && count - done >= 8) {
+        const std::uint32_t eights = renderEights<Output::envelopeShift, Output::valueShift, Output::stereo>(
+            plan, v.envLevel, v.envRate, v.volume, v.position, v.step, wave.samples, pan, mix, first + done,
+            count - done);
+        if (eights > 0) {
+            done += eights;
+            continue;
+        }
+        // Near the end of the wave: on one at a time, past the loop's return.
+        const std::uint32_t some = std::min<std::uint32_t>(count - done, 8);
+        if (!renderSteadySamplesOneByOne<Output, false>(v, tone, wave, loopReturn, pan, mix, first + done, some,
+                                                        done)) {
+            v.lfoCounter = wrapAdd(v.lfoCounter, static_cast<std::int32_t>(done));
+            return false;
+        }
+    }
+#endif
+    const bool sounding = renderSteadySamplesOneByOne<Output, false>(v, tone, wave, loopReturn, pan, mix, first + done,
+                                                                     count - done, done);
+    v.lfoCounter = wrapAdd(v.lfoCounter, static_cast<std::int32_t>(done));
+    return sounding;
+}
+
 template <class Output> inline void renderInstrumentFrames(VoiceState& v, const ToneRecord& tone,
                                                            const WaveWindow& wave, std::int32_t pan, std::int32_t* mix,
                                                            std::uint32_t frames)
@@ -33,15 +161,24 @@ template <class Output> inline void renderInstrumentFrames(VoiceState& v, const 
     // A tone changed under a sounding voice may be shorter than where the voice is.
     if (!keepInsideWave(v, wave.count, loopReturn))
         return;
-    for (std::uint32_t i = 0; i < frames; ++i) {
-        if (!stepEnvelope(v, tone))
+    std::uint32_t i = 0;
+    while (i < frames) {
+        const auto steady =
+            static_cast<std::uint32_t>(std::min<std::uint64_t>(envelopeStepsBeforeTarget(v), frames - i));
+        if (steady == 0) {
+            if (!renderInstrumentSample<Output>(v, tone, wave, loopReturn, pan, mix, i))
+                return;
+            ++i;
+            continue;
+        }
+        const auto plain = static_cast<std::uint32_t>(std::min<std::uint64_t>(samplesWithoutVibrato(v, tone), steady));
+        std::uint32_t done = 0;
+        const bool sounding =
+            plain > 0 ? renderSteadySamples<Output>(v, tone, wave, loopReturn, pan, mix, i, plain)
+                      : renderSteadySamplesOneByOne<Output, true>(v, tone, wave, loopReturn, pan, mix, i, steady, done);
+        if (!sounding)
             return;
-        const std::int32_t a = amplitudeWithVibrato<Output::envelopeShift, Output::vibratoShift>(v, tone);
-        const std::int32_t s = wave.samples[whole(v.position)];
-        Output::mix(mix, i, Output::instrumentValue(s, a), pan);
-        v.position += v.step;
-        if (whole(v.position) >= wave.count && !keepInsideWave(v, wave.count, loopReturn))
-            return;
+        i += plain > 0 ? plain : steady;
     }
 }
 

@@ -21,9 +21,14 @@ template <int envelopeShiftValue, int vibratoShiftValue, int instrumentShift, bo
 struct OutputFormat {
     static constexpr int envelopeShift = envelopeShiftValue;
     static constexpr int vibratoShift = vibratoShiftValue;
+    static constexpr int valueShift = instrumentShift;
+    static constexpr bool stereo = mixValue == mixPanned;
     static std::int32_t instrumentValue(std::int32_t s, std::int32_t a) { return wrapMul(s, a) >> instrumentShift; }
     // s is a signed 8-bit sample and g at most 127, so the product cannot overflow.
     static std::int32_t drumValue(std::int32_t s, std::int32_t g) { return eightBit ? (s * g) >> 7 : 2 * s * g; }
+    // The same as a sample times an amplitude >> a shift, for loops that render both.
+    static std::int32_t drumAmplitude(std::int32_t g) { return eightBit ? g : 2 * g; }
+    static constexpr int drumValueShift = eightBit ? 7 : 0;
     static constexpr auto mix = mixValue;
 };
 
