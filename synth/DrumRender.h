@@ -21,12 +21,16 @@ void renderDrum(VoiceState& voice, const ToneRecord& tone, std::int32_t pan, std
     SamplePosition position = voice.position;
     std::uint32_t i = 0;
 #ifdef ZBK_HAS_AVX2_FORMS
-    // Eight at a time while the positions stay well inside the wave; a backwards step,
-    // a huge unsigned one, never does.
-    std::int32_t unitLevel = 1;
-    i = renderEights<0, Output::drumValueShift, Output::stereo>(planEights(wave.count, step), unitLevel, 0,
-                                                                Output::drumAmplitude(gain), position, step,
-                                                                wave.samples, pan, mix, 0, frames);
+    // Eight at a time while the positions stay well inside the wave (a backwards step, a
+    // huge unsigned one, never does): as an instrument whose amplitude stays put.
+    VoiceState steady;
+    steady.envLevel = 1;
+    steady.volume = Output::drumAmplitude(gain);
+    steady.position = position;
+    steady.step = step;
+    using Format = EightsFormat<0, Output::drumValueShift, 0, Output::stereo>;
+    i = renderEights<Format, false>(planEights(wave.count, step), steady, 0, wave.samples, pan, mix, 0, frames);
+    position = steady.position;
 #endif
     for (; i < frames; ++i) {
         // The end test comes first, so nothing at or past the end is ever read; a

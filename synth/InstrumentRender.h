@@ -119,37 +119,44 @@ inline bool renderSteadySamplesOneByOne(VoiceState& v, const ToneRecord& tone, c
     return true;
 }
 
+// How many samples from here the vibrato sounds at a depth that no longer grows, its
+// counter clear of wrapping: 0 when it waits, is silent or still deepens.
+inline std::uint64_t samplesOfSteadyVibrato(const VoiceState& v)
+{
+    if (v.lfoCounter < -1 || v.vibratoDepth < v.vibratoDepthMax)
+        return 0;
+    return static_cast<std::uint64_t>(INT32_MAX - std::int64_t{v.lfoCounter});
+}
+
 // `count` samples from mix frame `first` in which no envelope stage ends and the vibrato
-// adds nothing, eight at a time where the processor can and the read positions stay
-// clear of the wave's end. False when the voice ended at the end of a waveform without
-// a loop.
-template <class Output> inline bool renderSteadySamples(VoiceState& v, const ToneRecord& tone, const WaveWindow& wave,
-                                                        std::uint32_t loopReturn, std::int32_t pan, std::int32_t* mix,
-                                                        std::uint32_t first, std::uint32_t count)
+// adds nothing or, with `vibrato`, sounds at a steady depth (samplesOfSteadyVibrato),
+// eight at a time where the processor can and the read positions stay clear of the
+// wave's end. False when the voice ended at the end of a waveform without a loop.
+template <class Output, bool vibrato>
+inline bool renderSteadySamples(VoiceState& v, const ToneRecord& tone, const WaveWindow& wave, std::uint32_t loopReturn,
+                                std::int32_t pan, std::int32_t* mix, std::uint32_t first, std::uint32_t count)
 {
     std::uint32_t done = 0;
+    bool sounding = true;
 #ifdef ZBK_HAS_AVX2_FORMS
+    using Format = EightsFormat<Output::envelopeShift, Output::valueShift, Output::vibratoShift, Output::stereo>;
     const EightsPlan plan = planEights(wave.count, v.step);
-    while (plan.usable && count - done >= 8) {
-        const std::uint32_t eights = renderEights<Output::envelopeShift, Output::valueShift, Output::stereo>(
-            plan, v.envLevel, v.envRate, v.volume, v.position, v.step, wave.samples, pan, mix, first + done,
-            count - done);
-        if (eights > 0) {
-            done += eights;
-            continue;
-        }
+    while (plan.usable && count - done >= 8 && sounding) {
+        const std::uint32_t eights = renderEights<Format, vibrato>(plan, v, vibratoPhaseShift(tone), wave.samples, pan,
+                                                                   mix, first + done, count - done);
+        done += eights;
         // Near the end of the wave: on one at a time, past the loop's return.
-        const std::uint32_t some = std::min<std::uint32_t>(count - done, 8);
-        if (!renderSteadySamplesOneByOne<Output, false>(v, tone, wave, loopReturn, pan, mix, first + done, some,
-                                                        done)) {
-            v.lfoCounter = wrapAdd(v.lfoCounter, static_cast<std::int32_t>(done));
-            return false;
-        }
+        if (eights == 0)
+            sounding = renderSteadySamplesOneByOne<Output, vibrato>(v, tone, wave, loopReturn, pan, mix, first + done,
+                                                                    std::min<std::uint32_t>(count - done, 8), done);
     }
 #endif
-    const bool sounding = renderSteadySamplesOneByOne<Output, false>(v, tone, wave, loopReturn, pan, mix, first + done,
-                                                                     count - done, done);
-    v.lfoCounter = wrapAdd(v.lfoCounter, static_cast<std::int32_t>(done));
+    if (sounding)
+        sounding = renderSteadySamplesOneByOne<Output, vibrato>(v, tone, wave, loopReturn, pan, mix, first + done,
+                                                                count - done, done);
+    // Without the vibrato its counter still counts every sample.
+    if constexpr (!vibrato)
+        v.lfoCounter = wrapAdd(v.lfoCounter, static_cast<std::int32_t>(done));
     return sounding;
 }
 
@@ -171,14 +178,21 @@ template <class Output> inline void renderInstrumentFrames(VoiceState& v, const 
             ++i;
             continue;
         }
-        const auto plain = static_cast<std::uint32_t>(std::min<std::uint64_t>(samplesWithoutVibrato(v, tone), steady));
-        std::uint32_t done = 0;
-        const bool sounding =
-            plain > 0 ? renderSteadySamples<Output>(v, tone, wave, loopReturn, pan, mix, i, plain)
-                      : renderSteadySamplesOneByOne<Output, true>(v, tone, wave, loopReturn, pan, mix, i, steady, done);
+        std::uint32_t n;
+        bool sounding;
+        if ((n = static_cast<std::uint32_t>(std::min<std::uint64_t>(samplesWithoutVibrato(v, tone), steady))) > 0) {
+            sounding = renderSteadySamples<Output, false>(v, tone, wave, loopReturn, pan, mix, i, n);
+        } else if ((n = static_cast<std::uint32_t>(std::min<std::uint64_t>(samplesOfSteadyVibrato(v), steady))) > 0) {
+            sounding = renderSteadySamples<Output, true>(v, tone, wave, loopReturn, pan, mix, i, n);
+        } else {
+            // The vibrato deepens, or its counter is about to wrap.
+            std::uint32_t done = 0;
+            n = steady;
+            sounding = renderSteadySamplesOneByOne<Output, true>(v, tone, wave, loopReturn, pan, mix, i, n, done);
+        }
         if (!sounding)
             return;
-        i += plain > 0 ? plain : steady;
+        i += n;
     }
 }
 

@@ -3,6 +3,8 @@
 #include "audio/ProcessorFeatures.h"
 #include "audio/Wrapping.h"
 #include "synth/SamplePosition.h"
+#include "synth/VibratoTable.h"
+#include "synth/VoiceState.h"
 
 #include <algorithm>
 #include <cstdint>
@@ -27,27 +29,54 @@ inline std::uint32_t steadyEightsBefore(SamplePosition limit, SamplePosition pos
     return static_cast<std::uint32_t>(frames & ~std::uint64_t{7});
 }
 
-// Adds `frames` (a multiple of 8) frames from mix frame `first`: level += rate, amplitude
-// volume x level >> envelopeShift, the sample at the read position times it >> valueShift,
-// split by pan on two channels; then position += step. The caller keeps every position
-// read, and the four bytes from it, inside the wave.
-template <int envelopeShift, int valueShift, bool stereo, bool windows> __attribute__((target("avx2"))) inline void
-renderSteadyEights(std::int32_t& level, std::int32_t rate, std::int32_t volume, SamplePosition& position,
-                   SamplePosition step, const std::int8_t* samples, std::int32_t pan, std::int32_t* mix,
-                   std::uint32_t first, std::uint32_t frames)
+// The shifts and choices an eight-at-a-time loop is compiled for: the output format's,
+// whether each turn reads one 16-byte window (see planEights), and whether the vibrato
+// sounds at a steady depth.
+template <int envelopeShiftValue, int valueShiftValue, int vibratoShiftValue, bool stereoValue> struct EightsFormat {
+    static constexpr int envelopeShift = envelopeShiftValue;
+    static constexpr int valueShift = valueShiftValue;
+    static constexpr int vibratoShift = vibratoShiftValue;
+    static constexpr bool stereo = stereoValue;
+};
+
+// Adds `frames` (a multiple of 8) frames of `v` from mix frame `first`: level += rate,
+// amplitude volume x level >> envelopeShift, with `vibrato` plus depth x the cosine the
+// counter gives >> vibratoShift (the counter counting up first, `lfoShift` placing its
+// phase in the table; the depth must not grow), the sample at the read position times
+// the amplitude >> valueShift, split by pan on two channels; then position += step. The
+// caller keeps every position read, and the bytes read from it, inside the wave, and the
+// counter from wrapping.
+template <class Format, bool windows, bool vibrato> __attribute__((target("avx2"))) inline void
+renderSteadyEights(VoiceState& v, std::uint32_t lfoShift, const std::int8_t* samples, std::int32_t pan,
+                   std::int32_t* mix, std::uint32_t first, std::uint32_t frames)
 {
     const __m256i laneSteps = _mm256_setr_epi32(1, 2, 3, 4, 5, 6, 7, 8);
-    __m256i levels = _mm256_add_epi32(_mm256_set1_epi32(level), _mm256_mullo_epi32(_mm256_set1_epi32(rate), laneSteps));
-    const __m256i levelStep = _mm256_set1_epi32(wrapMul(rate, 8));
-    const __m256i volumes = _mm256_set1_epi32(volume);
-    const auto at = [&](int k) { return static_cast<long long>(position + static_cast<SamplePosition>(k) * step); };
+    const __m256i eight = _mm256_set1_epi32(8);
+    __m256i levels =
+        _mm256_add_epi32(_mm256_set1_epi32(v.envLevel), _mm256_mullo_epi32(_mm256_set1_epi32(v.envRate), laneSteps));
+    const __m256i levelStep = _mm256_set1_epi32(wrapMul(v.envRate, 8));
+    const __m256i volumes = _mm256_set1_epi32(v.volume);
+    const SamplePosition step = v.step;
+    const auto at = [&](int k) { return static_cast<long long>(v.position + static_cast<SamplePosition>(k) * step); };
     __m256i low = _mm256_setr_epi64x(at(0), at(1), at(2), at(3));
     __m256i high = _mm256_setr_epi64x(at(4), at(5), at(6), at(7));
     const __m256i positionStep = _mm256_set1_epi64x(static_cast<long long>(8 * step));
     const __m256i rightShare = _mm256_set1_epi32(wrapSub(128, pan));
+    __m256i counters = _mm256_add_epi32(_mm256_set1_epi32(v.lfoCounter), laneSteps);
+    const __m256i timeBase = _mm256_set1_epi32(static_cast<std::int32_t>(v.lfoTimeBase));
+    const __m128i phaseShift = _mm_cvtsi32_si128(static_cast<std::int32_t>(lfoShift));
+    const __m256i tableMask = _mm256_set1_epi32(static_cast<std::int32_t>(vibratoTableSize - 1));
+    const __m256i depths = _mm256_set1_epi32(v.vibratoDepth);
     const int* base = reinterpret_cast<const int*>(samples);
     for (std::uint32_t done = 0; done < frames; done += 8) {
-        const __m256i a = _mm256_srai_epi32(_mm256_mullo_epi32(volumes, levels), envelopeShift);
+        __m256i a = _mm256_srai_epi32(_mm256_mullo_epi32(volumes, levels), Format::envelopeShift);
+        if constexpr (vibrato) {
+            const __m256i phases = _mm256_mullo_epi32(counters, timeBase);
+            const __m256i entries = _mm256_and_si256(_mm256_srl_epi32(phases, phaseShift), tableMask);
+            const __m256i cosines = _mm256_i32gather_epi32(vibratoTable.data(), entries, 4);
+            a = _mm256_add_epi32(a, _mm256_srai_epi32(_mm256_mullo_epi32(depths, cosines), Format::vibratoShift));
+            counters = _mm256_add_epi32(counters, eight);
+        }
         // The whole parts: the high halves of the eight 64-bit positions, in order.
         const __m256 halves = _mm256_shuffle_ps(_mm256_castsi256_ps(low), _mm256_castsi256_ps(high), 0xDD);
         const __m256i index = _mm256_permute4x64_epi64(_mm256_castps_si256(halves), 0xD8);
@@ -66,12 +95,12 @@ renderSteadyEights(std::int32_t& level, std::int32_t rate, std::int32_t volume, 
             const __m256i loaded = _mm256_i32gather_epi32(base, index, 1);
             s = _mm256_srai_epi32(_mm256_slli_epi32(loaded, 24), 24);
         }
-        __m256i v = _mm256_mullo_epi32(s, a);
-        if constexpr (valueShift != 0)
-            v = _mm256_srai_epi32(v, valueShift);
-        if constexpr (stereo) {
-            const __m256i right = _mm256_srai_epi32(_mm256_mullo_epi32(v, rightShare), 7);
-            const __m256i left = _mm256_sub_epi32(v, right);
+        __m256i value = _mm256_mullo_epi32(s, a);
+        if constexpr (Format::valueShift != 0)
+            value = _mm256_srai_epi32(value, Format::valueShift);
+        if constexpr (Format::stereo) {
+            const __m256i right = _mm256_srai_epi32(_mm256_mullo_epi32(value, rightShare), 7);
+            const __m256i left = _mm256_sub_epi32(value, right);
             const __m256i pairsLow = _mm256_unpacklo_epi32(left, right);
             const __m256i pairsHigh = _mm256_unpackhi_epi32(left, right);
             auto* out = reinterpret_cast<__m256i*>(mix + 2 * static_cast<std::size_t>(first + done));
@@ -81,15 +110,18 @@ renderSteadyEights(std::int32_t& level, std::int32_t rate, std::int32_t volume, 
                                                           _mm256_permute2x128_si256(pairsLow, pairsHigh, 0x31)));
         } else {
             auto* out = reinterpret_cast<__m256i*>(mix + first + done);
-            _mm256_storeu_si256(out, _mm256_add_epi32(_mm256_loadu_si256(out), v));
+            _mm256_storeu_si256(out, _mm256_add_epi32(_mm256_loadu_si256(out), value));
         }
         levels = _mm256_add_epi32(levels, levelStep);
         low = _mm256_add_epi64(low, positionStep);
         high = _mm256_add_epi64(high, positionStep);
     }
-    level = wrapAdd(level, wrapMul(rate, static_cast<std::int32_t>(frames)));
-    position += static_cast<SamplePosition>(frames) * step;
+    v.envLevel = wrapAdd(v.envLevel, wrapMul(v.envRate, static_cast<std::int32_t>(frames)));
+    v.position += static_cast<SamplePosition>(frames) * step;
+    if constexpr (vibrato)
+        v.lfoCounter = wrapAdd(v.lfoCounter, static_cast<std::int32_t>(frames));
 }
+
 // How eight frames at a time may read a wave of `count` samples at `step`: each lane
 // loads 4 bytes from its position (addressed as a signed 32-bit offset), or, when the
 // step is below two samples, so that eight positions lie within 15 bytes of the first,
@@ -110,22 +142,21 @@ inline EightsPlan planEights(std::uint32_t count, SamplePosition step)
     return plan;
 }
 
-// Renders as many of `frames` frames from mix frame `first` as the plan allows from the
-// position, eight at a time; returns how many (a multiple of 8, maybe 0).
-template <int envelopeShift, int valueShift, bool stereo>
-inline std::uint32_t renderEights(const EightsPlan& plan, std::int32_t& level, std::int32_t rate, std::int32_t volume,
-                                  SamplePosition& position, SamplePosition step, const std::int8_t* samples,
-                                  std::int32_t pan, std::int32_t* mix, std::uint32_t first, std::uint32_t frames)
+// Renders as many of `frames` frames of `v` from mix frame `first` as the plan allows
+// from its position, eight at a time (see renderSteadyEights); returns how many (a
+// multiple of 8, maybe 0).
+template <class Format, bool vibrato>
+inline std::uint32_t renderEights(const EightsPlan& plan, VoiceState& v, std::uint32_t lfoShift,
+                                  const std::int8_t* samples, std::int32_t pan, std::int32_t* mix, std::uint32_t first,
+                                  std::uint32_t frames)
 {
-    const std::uint32_t eights = plan.usable ? steadyEightsBefore(plan.limit, position, step, frames) : 0;
+    const std::uint32_t eights = plan.usable ? steadyEightsBefore(plan.limit, v.position, v.step, frames) : 0;
     if (eights == 0)
         return 0;
     if (plan.windows)
-        renderSteadyEights<envelopeShift, valueShift, stereo, true>(level, rate, volume, position, step, samples, pan,
-                                                                    mix, first, eights);
+        renderSteadyEights<Format, true, vibrato>(v, lfoShift, samples, pan, mix, first, eights);
     else
-        renderSteadyEights<envelopeShift, valueShift, stereo, false>(level, rate, volume, position, step, samples, pan,
-                                                                     mix, first, eights);
+        renderSteadyEights<Format, false, vibrato>(v, lfoShift, samples, pan, mix, first, eights);
     return eights;
 }
 #endif
