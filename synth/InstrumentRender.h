@@ -119,22 +119,41 @@ inline bool renderSteadySamplesOneByOne(VoiceState& v, const ToneRecord& tone, c
     return true;
 }
 
-// How many samples from here the vibrato sounds at a depth that no longer grows, its
-// counter clear of wrapping: 0 when it waits, is silent or still deepens.
-inline std::uint64_t samplesOfSteadyVibrato(const VoiceState& v)
+// A stretch in which the vibrato sounds and its depth grows in a straight line (by
+// `depthRate` a sample, 0 once it has reached its limit), no counter or depth wrapping.
+struct SoundingVibrato {
+    std::uint64_t samples = 0;
+    std::int32_t depthRate = 0;
+};
+
+inline SoundingVibrato soundingVibrato(const VoiceState& v, const ToneRecord& tone)
 {
-    if (v.lfoCounter < -1 || v.vibratoDepth < v.vibratoDepthMax)
-        return 0;
-    return static_cast<std::uint64_t>(INT32_MAX - std::int64_t{v.lfoCounter});
+    SoundingVibrato vibrato;
+    if (v.lfoCounter < -1)
+        return vibrato;
+    const auto counting = static_cast<std::uint64_t>(INT32_MAX - std::int64_t{v.lfoCounter});
+    if (v.vibratoDepth >= v.vibratoDepthMax) {
+        vibrato.samples = counting;
+    } else if (tone.gainRate > 0) {
+        // The depth grows while it is below its limit before the sample.
+        const std::int64_t below = std::int64_t{v.vibratoDepthMax} - v.vibratoDepth;
+        const std::int64_t growing = (below + tone.gainRate - 1) / tone.gainRate;
+        const std::int64_t roomy = (INT32_MAX - std::int64_t{v.vibratoDepth}) / tone.gainRate;
+        vibrato.samples = static_cast<std::uint64_t>(std::min({std::int64_t(counting), growing, roomy}));
+        vibrato.depthRate = tone.gainRate;
+    }
+    return vibrato;
 }
 
 // `count` samples from mix frame `first` in which no envelope stage ends and the vibrato
-// adds nothing or, with `vibrato`, sounds at a steady depth (samplesOfSteadyVibrato),
-// eight at a time where the processor can and the read positions stay clear of the
-// wave's end. False when the voice ended at the end of a waveform without a loop.
+// adds nothing or, with `vibrato`, sounds with a depth growing by `depthRate` (see
+// soundingVibrato), eight at a time where the processor can and the read positions stay
+// clear of the wave's end. False when the voice ended at the end of a waveform without
+// a loop.
 template <class Output, bool vibrato>
 inline bool renderSteadySamples(VoiceState& v, const ToneRecord& tone, const WaveWindow& wave, std::uint32_t loopReturn,
-                                std::int32_t pan, std::int32_t* mix, std::uint32_t first, std::uint32_t count)
+                                std::int32_t pan, std::int32_t* mix, std::uint32_t first, std::uint32_t count,
+                                std::int32_t depthRate = 0)
 {
     std::uint32_t done = 0;
     bool sounding = true;
@@ -142,8 +161,8 @@ inline bool renderSteadySamples(VoiceState& v, const ToneRecord& tone, const Wav
     using Format = EightsFormat<Output::envelopeShift, Output::valueShift, Output::vibratoShift, Output::stereo>;
     const EightsPlan plan = planEights(wave.count, v.step);
     while (plan.usable && count - done >= 8 && sounding) {
-        const std::uint32_t eights = renderEights<Format, vibrato>(plan, v, vibratoPhaseShift(tone), wave.samples, pan,
-                                                                   mix, first + done, count - done);
+        const std::uint32_t eights = renderEights<Format, vibrato>(plan, v, vibratoPhaseShift(tone), depthRate,
+                                                                   wave.samples, pan, mix, first + done, count - done);
         done += eights;
         // Near the end of the wave: on one at a time, past the loop's return.
         if (eights == 0)
@@ -182,10 +201,11 @@ template <class Output> inline void renderInstrumentFrames(VoiceState& v, const 
         bool sounding;
         if ((n = static_cast<std::uint32_t>(std::min<std::uint64_t>(samplesWithoutVibrato(v, tone), steady))) > 0) {
             sounding = renderSteadySamples<Output, false>(v, tone, wave, loopReturn, pan, mix, i, n);
-        } else if ((n = static_cast<std::uint32_t>(std::min<std::uint64_t>(samplesOfSteadyVibrato(v), steady))) > 0) {
-            sounding = renderSteadySamples<Output, true>(v, tone, wave, loopReturn, pan, mix, i, n);
+        } else if (const SoundingVibrato vibrato = soundingVibrato(v, tone);
+                   (n = static_cast<std::uint32_t>(std::min<std::uint64_t>(vibrato.samples, steady))) > 0) {
+            sounding = renderSteadySamples<Output, true>(v, tone, wave, loopReturn, pan, mix, i, n, vibrato.depthRate);
         } else {
-            // The vibrato deepens, or its counter is about to wrap.
+            // A depth that does not grow toward its limit, or a counter about to wrap.
             std::uint32_t done = 0;
             n = steady;
             sounding = renderSteadySamplesOneByOne<Output, true>(v, tone, wave, loopReturn, pan, mix, i, n, done);

@@ -41,14 +41,14 @@ template <int envelopeShiftValue, int valueShiftValue, int vibratoShiftValue, bo
 
 // Adds `frames` (a multiple of 8) frames of `v` from mix frame `first`: level += rate,
 // amplitude volume x level >> envelopeShift, with `vibrato` plus depth x the cosine the
-// counter gives >> vibratoShift (the counter counting up first, `lfoShift` placing its
-// phase in the table; the depth must not grow), the sample at the read position times
+// counter gives >> vibratoShift (the counter counting up and the depth growing by
+// `depthRate` first, `lfoShift` placing its phase in the table), the sample at the read position times
 // the amplitude >> valueShift, split by pan on two channels; then position += step. The
 // caller keeps every position read, and the bytes read from it, inside the wave, and the
 // counter from wrapping.
 template <class Format, bool windows, bool vibrato> __attribute__((target("avx2"))) inline void
-renderSteadyEights(VoiceState& v, std::uint32_t lfoShift, const std::int8_t* samples, std::int32_t pan,
-                   std::int32_t* mix, std::uint32_t first, std::uint32_t frames)
+renderSteadyEights(VoiceState& v, std::uint32_t lfoShift, std::int32_t depthRate, const std::int8_t* samples,
+                   std::int32_t pan, std::int32_t* mix, std::uint32_t first, std::uint32_t frames)
 {
     const __m256i laneSteps = _mm256_setr_epi32(1, 2, 3, 4, 5, 6, 7, 8);
     const __m256i eight = _mm256_set1_epi32(8);
@@ -66,7 +66,9 @@ renderSteadyEights(VoiceState& v, std::uint32_t lfoShift, const std::int8_t* sam
     const __m256i timeBase = _mm256_set1_epi32(static_cast<std::int32_t>(v.lfoTimeBase));
     const __m128i phaseShift = _mm_cvtsi32_si128(static_cast<std::int32_t>(lfoShift));
     const __m256i tableMask = _mm256_set1_epi32(static_cast<std::int32_t>(vibratoTableSize - 1));
-    const __m256i depths = _mm256_set1_epi32(v.vibratoDepth);
+    __m256i depths = _mm256_add_epi32(_mm256_set1_epi32(v.vibratoDepth),
+                                      _mm256_mullo_epi32(_mm256_set1_epi32(depthRate), laneSteps));
+    const __m256i depthStep = _mm256_set1_epi32(wrapMul(depthRate, 8));
     const int* base = reinterpret_cast<const int*>(samples);
     for (std::uint32_t done = 0; done < frames; done += 8) {
         __m256i a = _mm256_srai_epi32(_mm256_mullo_epi32(volumes, levels), Format::envelopeShift);
@@ -76,6 +78,7 @@ renderSteadyEights(VoiceState& v, std::uint32_t lfoShift, const std::int8_t* sam
             const __m256i cosines = _mm256_i32gather_epi32(vibratoTable.data(), entries, 4);
             a = _mm256_add_epi32(a, _mm256_srai_epi32(_mm256_mullo_epi32(depths, cosines), Format::vibratoShift));
             counters = _mm256_add_epi32(counters, eight);
+            depths = _mm256_add_epi32(depths, depthStep);
         }
         // The whole parts: the high halves of the eight 64-bit positions, in order.
         const __m256 halves = _mm256_shuffle_ps(_mm256_castsi256_ps(low), _mm256_castsi256_ps(high), 0xDD);
@@ -118,8 +121,10 @@ renderSteadyEights(VoiceState& v, std::uint32_t lfoShift, const std::int8_t* sam
     }
     v.envLevel = wrapAdd(v.envLevel, wrapMul(v.envRate, static_cast<std::int32_t>(frames)));
     v.position += static_cast<SamplePosition>(frames) * step;
-    if constexpr (vibrato)
+    if constexpr (vibrato) {
         v.lfoCounter = wrapAdd(v.lfoCounter, static_cast<std::int32_t>(frames));
+        v.vibratoDepth = wrapAdd(v.vibratoDepth, wrapMul(depthRate, static_cast<std::int32_t>(frames)));
+    }
 }
 
 // How eight frames at a time may read a wave of `count` samples at `step`: each lane
@@ -146,7 +151,7 @@ inline EightsPlan planEights(std::uint32_t count, SamplePosition step)
 // from its position, eight at a time (see renderSteadyEights); returns how many (a
 // multiple of 8, maybe 0).
 template <class Format, bool vibrato>
-inline std::uint32_t renderEights(const EightsPlan& plan, VoiceState& v, std::uint32_t lfoShift,
+inline std::uint32_t renderEights(const EightsPlan& plan, VoiceState& v, std::uint32_t lfoShift, std::int32_t depthRate,
                                   const std::int8_t* samples, std::int32_t pan, std::int32_t* mix, std::uint32_t first,
                                   std::uint32_t frames)
 {
@@ -154,9 +159,9 @@ inline std::uint32_t renderEights(const EightsPlan& plan, VoiceState& v, std::ui
     if (eights == 0)
         return 0;
     if (plan.windows)
-        renderSteadyEights<Format, true, vibrato>(v, lfoShift, samples, pan, mix, first, eights);
+        renderSteadyEights<Format, true, vibrato>(v, lfoShift, depthRate, samples, pan, mix, first, eights);
     else
-        renderSteadyEights<Format, false, vibrato>(v, lfoShift, samples, pan, mix, first, eights);
+        renderSteadyEights<Format, false, vibrato>(v, lfoShift, depthRate, samples, pan, mix, first, eights);
     return eights;
 }
 #endif
