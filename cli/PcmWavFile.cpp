@@ -10,14 +10,11 @@ namespace {
 // Room for a few of the device's buffers, so that the bytes a write call hands the
 // system are still in the processor's cache.
 constexpr std::size_t streamBufferBytes = 64 * 1024;
-// The disk is set to work after each such stretch, so that the sync before the file
-// replaces its target finds little left to write.
-constexpr std::uint64_t writebackBytes = 2 * 1024 * 1024;
 
 } // namespace
 
 PcmWavFile::PcmWavFile(std::string path, const PcmFormat& format)
-    : path_(std::move(path)), format_(format), target_(path_)
+    : path_(std::move(path)), format_(format), target_(path_, ReplacingFile::Durability::unsynced)
 {
 }
 
@@ -40,10 +37,6 @@ void PcmWavFile::take(const std::uint8_t* data, std::size_t count)
     // errno belongs to this thread, which is not the one that reports the failure.
     if (out_->failed() && writeError_ == 0)
         writeError_ = errno;
-    if (written_ - writebackStart_ >= writebackBytes) {
-        target_.file().startWriteback();
-        writebackStart_ = written_;
-    }
 }
 
 void PcmWavFile::commit()

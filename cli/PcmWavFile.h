@@ -12,7 +12,9 @@
 // Writes a PCM WAV file (8-bit samples unsigned, 16-bit signed little-endian) as its
 // samples arrive from a render. The file at `path` is replaced only by `commit`, once
 // every byte promised to `begin` was written; on every other path it stays as it was.
-// Failures are CommandErrors.
+// A render can be made again from its bank and song, so the file is not forced onto
+// the disk before it replaces the old one: waiting for the disk took longer than
+// rendering most songs. Failures are CommandErrors.
 class PcmWavFile : public RenderTarget {
 public:
     PcmWavFile(std::string path, const PcmFormat& format);
@@ -34,6 +36,5 @@ private:
     std::optional<BufferedWriter> out_;
     std::uint64_t promised_ = 0;
     std::uint64_t written_ = 0;
-    std::uint64_t writebackStart_ = 0;
     int writeError_ = 0;
 };

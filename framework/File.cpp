@@ -103,12 +103,6 @@ bool File::flush()
     return true;
 }
 
-void File::startWriteback()
-{
-    if (handle_ >= 0)
-        osfile::startWriteback(handle_);
-}
-
 std::string describeOpenError(int openError)
 {
     if (openError == File::notRegularFile)

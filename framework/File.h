@@ -42,8 +42,6 @@ public:
     std::int64_t position() const;
     // Forces what was written onto the disk.
     bool flush();
-    // Starts writing what was written so far to the disk, without waiting for it.
-    void startWriteback();
 
     std::uint32_t status = 0;
     // Why the last open failed: the system's error number, or notRegularFile for a

@@ -16,7 +16,10 @@ std::string temporaryNameFor(const std::string& target)
 
 } // namespace
 
-ReplacingFile::ReplacingFile(std::string target) : target_(std::move(target)) {}
+ReplacingFile::ReplacingFile(std::string target, Durability durability)
+    : target_(std::move(target)), durability_(durability)
+{
+}
 
 ReplacingFile::~ReplacingFile()
 {
@@ -38,13 +41,15 @@ bool ReplacingFile::commit()
 {
     if (!created_)
         return false;
-    const bool written = file_.flush() && file_.close();
+    const bool synced = durability_ == Durability::synced;
+    const bool written = (!synced || file_.flush()) && file_.close();
     if (!written || !osfile::replaceFile(temporary_, target_)) {
         discard();
         return false;
     }
     created_ = false;
-    osfile::syncDirectoryOf(target_);
+    if (synced)
+        osfile::syncDirectoryOf(target_);
     return true;
 }
 

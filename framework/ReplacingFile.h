@@ -6,11 +6,14 @@
 
 // Writes a file so that a failure never costs the file that was there: the bytes go to
 // a temporary file beside the target, which replaces the target only once everything
-// was written and flushed to disk. Until `commit` succeeds the target is untouched,
-// and the temporary file is removed on every path that does not commit.
+// was written (and, when `synced`, forced onto the disk, so that not even a crash of the
+// system right after the replacement can cost the content). Until `commit` succeeds the
+// target is untouched, and the temporary file is removed on every path that does not
+// commit.
 class ReplacingFile {
 public:
-    explicit ReplacingFile(std::string target);
+    enum class Durability { synced, unsynced };
+    explicit ReplacingFile(std::string target, Durability durability = Durability::synced);
     ~ReplacingFile();
     ReplacingFile(const ReplacingFile&) = delete;
     ReplacingFile& operator=(const ReplacingFile&) = delete;
@@ -19,13 +22,14 @@ public:
     bool open();
     // The temporary file, to write the content into.
     File& file() { return file_; }
-    // Flushes, closes and renames the temporary file over the target.
+    // Flushes (when synced), closes and renames the temporary file over the target.
     bool commit();
 
 private:
     void discard();
 
     std::string target_;
+    Durability durability_;
     std::string temporary_;
     File file_;
     bool created_ = false;

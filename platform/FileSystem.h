@@ -27,9 +27,6 @@ std::int64_t seekFile(int descriptor, std::int64_t distance, int whence);
 std::int64_t fileSize(int descriptor);
 // Whether everything written has reached the disk.
 bool syncFile(int descriptor);
-// Starts writing what was written so far to the disk without waiting for it, where the
-// system offers that, so that a later syncFile has less left to wait for.
-void startWriteback(int descriptor);
 // The descriptor is given up in every case; false when the system reported an error.
 bool closeFile(int descriptor);
 

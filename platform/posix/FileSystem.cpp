@@ -66,15 +66,6 @@ bool syncFile(int descriptor)
     return ::fsync(descriptor) == 0;
 }
 
-void startWriteback(int descriptor)
-{
-#ifdef __linux__
-    ::sync_file_range(descriptor, 0, 0, SYNC_FILE_RANGE_WRITE);
-#else
-    (void)descriptor;
-#endif
-}
-
 bool closeFile(int descriptor)
 {
     // POSIX leaves the descriptor closed even when close reports an error.

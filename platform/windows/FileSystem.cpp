@@ -67,9 +67,6 @@ bool syncFile(int descriptor)
     return ::_commit(descriptor) == 0;
 }
 
-// The system has no call that starts the writing without waiting for it.
-void startWriteback(int) {}
-
 bool closeFile(int descriptor)
 {
     return ::_close(descriptor) == 0;
