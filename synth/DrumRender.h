@@ -29,7 +29,8 @@ void renderDrum(VoiceState& voice, const ToneRecord& tone, std::int32_t pan, std
     steady.position = position;
     steady.step = step;
     using Format = EightsFormat<0, Output::drumValueShift, 0, Output::stereo>;
-    i = renderEights<Format, false>(planEights(wave.count, step), steady, 0, 0, wave.samples, pan, mix, 0, frames);
+    i = renderEights<Format, false>(planEights(wave.count, 0, false, step), steady, 0, 0, wave.samples, pan, mix, 0,
+                                    frames);
     position = steady.position;
 #endif
     for (; i < frames; ++i) {

@@ -159,7 +159,7 @@ inline bool renderSteadySamples(VoiceState& v, const ToneRecord& tone, const Wav
     bool sounding = true;
 #ifdef ZBK_HAS_AVX2_FORMS
     using Format = EightsFormat<Output::envelopeShift, Output::valueShift, Output::vibratoShift, Output::stereo>;
-    const EightsPlan plan = planEights(wave.count, v.step);
+    const EightsPlan plan = planEights(wave.count, loopReturn, true, v.step);
     while (plan.usable && count - done >= 8 && sounding) {
         const std::uint32_t eights = renderEights<Format, vibrato>(plan, v, vibratoPhaseShift(tone), depthRate,
                                                                    wave.samples, pan, mix, first + done, count - done);
