@@ -5,7 +5,7 @@
 #include <algorithm>
 #include <cstring>
 
-#include "platform/portaudio/QuietSoundSystem.h"
+#include "platform/portaudio/PortAudioLibrary.h"
 
 namespace {
 
@@ -36,16 +36,16 @@ bool PortAudioWaveOut::open(const WaveFormat& format, DoneCallback callback, voi
     if (stream_ != nullptr || format.formatTag != WaveFormat::pcm || format.channels == 0 ||
         (format.bitsPerSample != 8 && format.bitsPerSample != 16))
         return false;
-    silenceSoundSystemMessages();
-    if (Pa_Initialize() != paNoError)
+    pa_ = portAudio();
+    if (pa_ == nullptr || pa_->initialize() != paNoError)
         return false;
     libraryStarted_ = true;
 
     PaStreamParameters parameters{};
-    parameters.device = Pa_GetDefaultOutputDevice();
-    const PaDeviceInfo* device = parameters.device == paNoDevice ? nullptr : Pa_GetDeviceInfo(parameters.device);
+    parameters.device = pa_->defaultOutputDevice();
+    const PaDeviceInfo* device = parameters.device == paNoDevice ? nullptr : pa_->deviceInfo(parameters.device);
     if (device == nullptr) {
-        Pa_Terminate();
+        pa_->terminate();
         libraryStarted_ = false;
         return false;
     }
@@ -68,20 +68,20 @@ bool PortAudioWaveOut::open(const WaveFormat& format, DoneCallback callback, voi
     // silence the library would put before them.
     PaStream* stream = nullptr;
     const PaError opened =
-        Pa_OpenStream(&stream, nullptr, &parameters, format.samplesPerSec, paFramesPerBufferUnspecified,
-                      paClipOff | paDitherOff | paPrimeOutputBuffersUsingStreamCallback, &streamCallback, this);
+        pa_->openStream(&stream, nullptr, &parameters, format.samplesPerSec, paFramesPerBufferUnspecified,
+                        paClipOff | paDitherOff | paPrimeOutputBuffersUsingStreamCallback, &streamCallback, this);
     if (opened != paNoError) {
-        Pa_Terminate();
+        pa_->terminate();
         libraryStarted_ = false;
         return false;
     }
     stream_ = stream;
-    const PaStreamInfo* info = Pa_GetStreamInfo(stream);
+    const PaStreamInfo* info = pa_->streamInfo(stream);
     outputLatency_ = info != nullptr ? info->outputLatency : 0;
     if (!startStream()) {
-        Pa_CloseStream(stream);
+        pa_->closeStream(stream);
         stream_ = nullptr;
-        Pa_Terminate();
+        pa_->terminate();
         libraryStarted_ = false;
         return false;
     }
@@ -92,7 +92,7 @@ bool PortAudioWaveOut::startStream()
 {
     if (streamActive_)
         return true;
-    if (Pa_StartStream(asStream(stream_)) != paNoError)
+    if (pa_->startStream(asStream(stream_)) != paNoError)
         return false;
     streamActive_ = true;
     return true;
@@ -104,7 +104,7 @@ bool PortAudioWaveOut::stopStream(bool discard)
 {
     if (!streamActive_)
         return true;
-    const PaError stopped = discard ? Pa_AbortStream(asStream(stream_)) : Pa_StopStream(asStream(stream_));
+    const PaError stopped = discard ? pa_->abortStream(asStream(stream_)) : pa_->stopStream(asStream(stream_));
     streamActive_ = false;
     return stopped == paNoError;
 }
@@ -209,13 +209,13 @@ bool PortAudioWaveOut::close()
     if (stream_ == nullptr || head_.load() != tail_.load())
         return false;
     stopStream(true);
-    const bool closed = Pa_CloseStream(asStream(stream_)) == paNoError;
+    const bool closed = pa_->closeStream(asStream(stream_)) == paNoError;
     stream_ = nullptr;
     callback_ = nullptr;
     context_ = nullptr;
     outputLatency_ = 0;
     if (libraryStarted_) {
-        Pa_Terminate();
+        pa_->terminate();
         libraryStarted_ = false;
     }
     return closed;

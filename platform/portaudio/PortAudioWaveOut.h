@@ -46,6 +46,7 @@ private:
     // Room for more buffers than the sound device ever has queued.
     static constexpr std::size_t queueCapacity = 16;
 
+    const struct PortAudioLibrary* pa_ = nullptr;
     void* stream_ = nullptr;
     bool libraryStarted_ = false;
     bool streamActive_ = false;

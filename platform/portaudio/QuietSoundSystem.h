@@ -1,5 +1,6 @@
 #pragma once
 
 // Keeps ALSA and JACK from printing their complaints (no device, no server) to the
-// console. Safe to call more than once and from any thread.
+// console, once the sound library has brought them in. Safe to call more than once and
+// from any thread.
 void silenceSoundSystemMessages();
