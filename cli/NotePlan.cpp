@@ -63,6 +63,8 @@ void renderNoteOffline(const NotePlan& plan, std::int32_t bits, std::int32_t rat
                        RenderTarget& target)
 {
     OfflineWaveOut output;
+    // The silent buffers queued at open are not part of the file: no copy of them is kept.
+    output.keepBytes(false);
     SoundDevice device(output);
     if (!device.open(bits, rate, channels))
         throw CommandError("cannot open an offline sound device for " + std::to_string(bits) + " bits, " +

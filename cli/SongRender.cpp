@@ -53,6 +53,8 @@ void renderSongOffline(SongPlayer& player, const SongRenderOptions& options, Ren
     bool songEnded = false;
     std::uint64_t delivered = 0;
     OfflineWaveOut output;
+    // The silent buffers queued at open are not part of the file: no copy of them is kept.
+    output.keepBytes(false);
     SoundDevice device(output);
     // Nothing plays before it was refilled here, so the device never falls behind and
     // need not catch up: the render thread refills buffer after buffer in one wake-up,
