@@ -29,6 +29,11 @@ ReplacingFile::~ReplacingFile()
 bool ReplacingFile::open()
 {
     discard();
+    direct_ = osfile::isDevice(target_);
+    if (direct_) {
+        created_ = file_.open(target_.c_str(), File::genericWrite);
+        return created_;
+    }
     temporary_ = temporaryNameFor(target_);
     if (!file_.open(temporary_.c_str(), File::genericWrite))
         return false;
@@ -41,6 +46,10 @@ bool ReplacingFile::commit()
 {
     if (!created_)
         return false;
+    if (direct_) {
+        created_ = false;
+        return file_.close();
+    }
     const bool synced = durability_ == Durability::synced;
     const bool written = (!synced || file_.flush()) && file_.close();
     if (!written || !osfile::replaceFile(temporary_, target_)) {
@@ -58,6 +67,7 @@ void ReplacingFile::discard()
     if (!created_)
         return;
     file_.close();
-    osfile::removeFile(temporary_);
+    if (!direct_)
+        osfile::removeFile(temporary_);
     created_ = false;
 }

@@ -9,7 +9,8 @@
 // was written (and, when `synced`, forced onto the disk, so that not even a crash of the
 // system right after the replacement can cost the content). Until `commit` succeeds the
 // target is untouched, and the temporary file is removed on every path that does not
-// commit.
+// commit. A target that is a device or a FIFO (`-o /dev/null`) is written directly: it
+// has no content to keep, and replacing it would put a plain file in its place.
 class ReplacingFile {
 public:
     enum class Durability { synced, unsynced };
@@ -33,4 +34,5 @@ private:
     std::string temporary_;
     File file_;
     bool created_ = false;
+    bool direct_ = false;
 };

@@ -34,6 +34,9 @@ bool closeFile(int descriptor);
 // names of temporary files apart.
 long processId();
 
+// Whether `path` names an existing file that is neither a regular file nor a directory:
+// a device such as /dev/null, or a FIFO. Such a file is written into, never replaced.
+bool isDevice(const std::string& path);
 // Puts `temporary` in the place of `target` in one step, replacing what was there.
 bool replaceFile(const std::string& temporary, const std::string& target);
 void removeFile(const std::string& name);

@@ -77,6 +77,12 @@ long processId()
     return static_cast<long>(::getpid());
 }
 
+bool isDevice(const std::string& path)
+{
+    struct stat info {};
+    return ::stat(path.c_str(), &info) == 0 && !S_ISREG(info.st_mode) && !S_ISDIR(info.st_mode);
+}
+
 bool replaceFile(const std::string& temporary, const std::string& target)
 {
     return std::rename(temporary.c_str(), target.c_str()) == 0;

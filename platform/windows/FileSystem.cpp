@@ -79,6 +79,13 @@ long processId()
 
 // Windows replaces an existing file only when asked to; write-through makes the
 // replacement itself survive a crash, as the directory sync does elsewhere.
+// A device name such as NUL cannot be replaced here: the replacement fails and is
+// reported, and the device stays as it was.
+bool isDevice(const std::string&)
+{
+    return false;
+}
+
 bool replaceFile(const std::string& temporary, const std::string& target)
 {
     return MoveFileExW(wideFileName(temporary).c_str(), wideFileName(target).c_str(),

@@ -5,6 +5,12 @@
 
 #include <gtest/gtest.h>
 
+#ifndef _WIN32
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+#endif
+
 TEST(File, ExactReadsFailOnShortFilesButKeepWhatArrived)
 {
     TempDir dir;
@@ -91,6 +97,31 @@ TEST(ReplacingFile, ReplacesTheTargetOnlyOnCommit)
     EXPECT_FALSE(nowhere.open());
     EXPECT_FALSE(nowhere.commit());
 }
+
+#ifndef _WIN32
+// `-o /dev/null` must not put a plain file in the device's place (run as root, it did).
+// A FIFO stands in for the device: written into, still a FIFO after the commit.
+TEST(ReplacingFileOnHost, AFifoOrDeviceIsWrittenIntoNotReplaced)
+{
+    TempDir dir;
+    const std::string fifo = dir.file("out.wav");
+    ASSERT_EQ(::mkfifo(fifo.c_str(), 0600), 0);
+    const int reader = ::open(fifo.c_str(), O_RDONLY | O_NONBLOCK);
+    ASSERT_GE(reader, 0);
+    ReplacingFile replacing(fifo, ReplacingFile::Durability::unsynced);
+    ASSERT_TRUE(replacing.open());
+    ASSERT_TRUE(replacing.file().write("new", 3));
+    ASSERT_TRUE(replacing.commit());
+    struct stat info {};
+    ASSERT_EQ(::stat(fifo.c_str(), &info), 0);
+    EXPECT_TRUE(S_ISFIFO(info.st_mode));
+    char got[4] = {};
+    EXPECT_EQ(::read(reader, got, sizeof got), 3);
+    EXPECT_STREQ(got, "new");
+    ::close(reader);
+    EXPECT_EQ(dir.entries().size(), 1u) << "no temporary file beside it";
+}
+#endif
 
 TEST(File, NamesAreUtf8)
 {
