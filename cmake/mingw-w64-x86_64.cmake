@@ -23,7 +23,10 @@ set(CMAKE_FIND_ROOT_PATH_MODE_PACKAGE ONLY)
 # without futexes go through a shared pool of condition variables; there a release
 # can miss its waiter (seen here: the sound device's render thread sleeping forever
 # under Wine). Its semaphore over the threads library's own semaphores does not.
-set(CMAKE_CXX_FLAGS_INIT "-D_GLIBCXX_USE_POSIX_SEMAPHORE=1")
+# GCC keeps 32-byte vector values on a Windows stack it aligns to 16 only, with aligned
+# moves that fault (GCC bug 54412); the assembler makes every such move an unaligned
+# one, for the render loops' AVX2 forms.
+set(CMAKE_CXX_FLAGS_INIT "-D_GLIBCXX_USE_POSIX_SEMAPHORE=1 -Wa,-muse-unaligned-vector-move")
 
 # Statically linked programs need nothing beside them but the system's own DLLs
 # (no libstdc++, libgcc or winpthread DLL to ship).

@@ -105,8 +105,8 @@ __attribute__((target("avx2"))) inline __m256i loadEightSamples(const std::int8_
             return _mm256_srai_epi32(_mm256_slli_epi32(loaded, 24), 24);
         }
     }
-    alignas(32) std::uint32_t at[8];
-    _mm256_store_si256(reinterpret_cast<__m256i*>(at), index);
+    std::uint32_t at[8];
+    _mm256_storeu_si256(reinterpret_cast<__m256i*>(at), index);
     return _mm256_setr_epi32(samples[at[0]], samples[at[1]], samples[at[2]], samples[at[3]], samples[at[4]],
                              samples[at[5]], samples[at[6]], samples[at[7]]);
 }
@@ -213,7 +213,7 @@ renderSteadyEights(const EightsPlan& plan, VoiceState& v, std::uint32_t lfoShift
 {
     const __m256i laneSteps = _mm256_setr_epi32(1, 2, 3, 4, 5, 6, 7, 8);
     // Positions as whole and fraction parts, lane k at the k-th step from here.
-    alignas(32) std::uint32_t wholes[8], fractions[8];
+    std::uint32_t wholes[8], fractions[8];
     for (int k = 0; k < 8; ++k) {
         SamplePosition p = v.position + static_cast<SamplePosition>(k) * v.step;
         if (plan.looping && whole(p) >= plan.count)
@@ -230,8 +230,8 @@ renderSteadyEights(const EightsPlan& plan, VoiceState& v, std::uint32_t lfoShift
         _mm256_add_epi32(_mm256_set1_epi32(v.envLevel), _mm256_mullo_epi32(_mm256_set1_epi32(v.envRate), laneSteps)),
         _mm256_set1_epi32(wrapMul(v.envRate, 8)),
         _mm256_set1_epi32(v.volume),
-        _mm256_load_si256(reinterpret_cast<const __m256i*>(wholes)),
-        _mm256_load_si256(reinterpret_cast<const __m256i*>(fractions)),
+        _mm256_loadu_si256(reinterpret_cast<const __m256i*>(wholes)),
+        _mm256_loadu_si256(reinterpret_cast<const __m256i*>(fractions)),
         _mm256_set1_epi32(static_cast<std::int32_t>(whole(eightSteps))),
         fractionStep,
         _mm256_xor_si256(fractionStep, _mm256_set1_epi32(INT32_MIN)),
