@@ -93,19 +93,29 @@ Case randomCase(std::mt19937& random, bool wild)
     return c;
 }
 
-template <class Output> void expectSameAsOneByOne(int channels)
+// Renders `cases` cases that `makeCase` draws both ways, the defined one and the voice's,
+// and holds them to the same mix and the same voice afterwards.
+template <class MakeCase, class Defined, class Fast>
+void expectSameAsDefinition(int channels, int cases, std::uint32_t seed, MakeCase makeCase, Defined defined, Fast fast)
 {
-    std::mt19937 random(20261209);
-    for (int n = 0; n < 6000; ++n) {
-        const Case c = randomCase(random, n % 4 == 3);
+    std::mt19937 random(seed);
+    for (int n = 0; n < cases; ++n) {
+        const Case c = makeCase(random, n);
         const auto frames = static_cast<std::uint32_t>(1 + random() % 400);
         std::vector<std::int32_t> expected(frames * channels), got(frames * channels);
-        VoiceState defined = c.voice, fast = c.voice;
-        renderOneByOne<Output>(defined, c.tone, c.pan, expected.data(), frames);
-        renderInstrument<Output>(fast, c.tone, c.pan, got.data(), frames);
+        VoiceState definedVoice = c.voice, fastVoice = c.voice;
+        defined(definedVoice, c.tone, c.pan, expected.data(), frames);
+        fast(fastVoice, c.tone, c.pan, got.data(), frames);
         ASSERT_EQ(expected, got) << "case " << n;
-        ASSERT_TRUE(defined == fast) << "case " << n;
+        ASSERT_TRUE(definedVoice == fastVoice) << "case " << n;
     }
+}
+
+template <class Output> void expectSameAsOneByOne(int channels)
+{
+    expectSameAsDefinition(
+        channels, 6000, 20261209, [](std::mt19937& random, int n) { return randomCase(random, n % 4 == 3); },
+        renderOneByOne<Output>, renderInstrument<Output>);
 }
 
 TEST(SteadyStretches, RenderWhatTheVoiceRendersOneSampleAtATimeInEveryFormat)
@@ -115,10 +125,6 @@ TEST(SteadyStretches, RenderWhatTheVoiceRendersOneSampleAtATimeInEveryFormat)
     expectSameAsOneByOne<Output8Stereo>(2);
     expectSameAsOneByOne<Output8Mono>(1);
 }
-
-} // namespace
-
-namespace {
 
 // A drum voice as defined: the end test, then the sample, one frame at a time.
 template <class Output> void renderDrumOneByOne(VoiceState& v, const ToneRecord& tone, std::int32_t pan,
@@ -136,24 +142,21 @@ template <class Output> void renderDrumOneByOne(VoiceState& v, const ToneRecord&
     }
 }
 
+// Drum tones of any cycle size, played forwards or backwards, bent or not.
+Case randomDrumCase(std::mt19937& random, int)
+{
+    Case c = randomCase(random, false);
+    c.tone.drumAlgorithm = 1;
+    c.tone.cycleSize = static_cast<std::int32_t>(random() % 3100);
+    c.voice.stage = static_cast<std::int32_t>(random() % 3 == 0 ? -static_cast<std::int32_t>(random() % 200000)
+                                                                : random() % 300000);
+    c.voice.pitchRatio = random() % 2 ? unitPitchRatio : unitPitchRatio / 2 + random() % unitPitchRatio;
+    return c;
+}
+
 template <class Output> void expectDrumSameAsOneByOne(int channels)
 {
-    std::mt19937 random(20261210);
-    for (int n = 0; n < 3000; ++n) {
-        Case c = randomCase(random, false);
-        c.tone.drumAlgorithm = 1;
-        c.tone.cycleSize = static_cast<std::int32_t>(random() % 3100);
-        c.voice.stage = static_cast<std::int32_t>(random() % 3 == 0 ? -static_cast<std::int32_t>(random() % 200000)
-                                                                    : random() % 300000);
-        c.voice.pitchRatio = random() % 2 ? unitPitchRatio : unitPitchRatio / 2 + random() % unitPitchRatio;
-        const auto frames = static_cast<std::uint32_t>(1 + random() % 400);
-        std::vector<std::int32_t> expected(frames * channels), got(frames * channels);
-        VoiceState defined = c.voice, fast = c.voice;
-        renderDrumOneByOne<Output>(defined, c.tone, c.pan, expected.data(), frames);
-        renderDrum<Output>(fast, c.tone, c.pan, got.data(), frames);
-        ASSERT_EQ(expected, got) << "case " << n;
-        ASSERT_TRUE(defined == fast) << "case " << n;
-    }
+    expectSameAsDefinition(channels, 3000, 20261210, randomDrumCase, renderDrumOneByOne<Output>, renderDrum<Output>);
 }
 
 TEST(SteadyStretches, DrumsRenderWhatTheyRenderOneSampleAtATimeInEveryFormat)
