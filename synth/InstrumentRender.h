@@ -164,7 +164,8 @@ inline bool renderSteadySamples(VoiceState& v, const ToneRecord& tone, const Wav
         const std::uint32_t eights = renderEights<Format, vibrato>(plan, v, vibratoPhaseShift(tone), depthRate,
                                                                    wave.samples, pan, mix, first + done, count - done);
         done += eights;
-        // Near the end of the wave: on one at a time, past the loop's return.
+        // Where no turn of eight fits (the end of a wave without a loop, or of a loop
+        // shorter than eight steps): on one at a time, round the loop if there is one.
         if (eights == 0)
             sounding = renderSteadySamplesOneByOne<Output, vibrato>(v, tone, wave, loopReturn, pan, mix, first + done,
                                                                     std::min<std::uint32_t>(count - done, 8), done);
@@ -197,17 +198,20 @@ template <class Output> inline void renderInstrumentFrames(VoiceState& v, const 
             ++i;
             continue;
         }
-        std::uint32_t n;
+        const auto plain = static_cast<std::uint32_t>(std::min<std::uint64_t>(samplesWithoutVibrato(v, tone), steady));
+        const SoundingVibrato vibrato = plain > 0 ? SoundingVibrato{} : soundingVibrato(v, tone);
+        const auto sounded = static_cast<std::uint32_t>(std::min<std::uint64_t>(vibrato.samples, steady));
+        std::uint32_t n = steady;
         bool sounding;
-        if ((n = static_cast<std::uint32_t>(std::min<std::uint64_t>(samplesWithoutVibrato(v, tone), steady))) > 0) {
+        if (plain > 0) {
+            n = plain;
             sounding = renderSteadySamples<Output, false>(v, tone, wave, loopReturn, pan, mix, i, n);
-        } else if (const SoundingVibrato vibrato = soundingVibrato(v, tone);
-                   (n = static_cast<std::uint32_t>(std::min<std::uint64_t>(vibrato.samples, steady))) > 0) {
+        } else if (sounded > 0) {
+            n = sounded;
             sounding = renderSteadySamples<Output, true>(v, tone, wave, loopReturn, pan, mix, i, n, vibrato.depthRate);
         } else {
             // A depth that does not grow toward its limit, or a counter about to wrap.
             std::uint32_t done = 0;
-            n = steady;
             sounding = renderSteadySamplesOneByOne<Output, true>(v, tone, wave, loopReturn, pan, mix, i, n, done);
         }
         if (!sounding)
