@@ -2,7 +2,7 @@
 
 #include "bank/ToneRecord.h"
 #include "synth/SamplePosition.h"
-#include "synth/SteadySamplesAvx2.h"
+#include "synth/SteadyVectorLanes.h"
 #include "synth/VoiceState.h"
 #include "synth/WaveWindow.h"
 
@@ -21,16 +21,15 @@ void renderDrum(VoiceState& voice, const ToneRecord& tone, std::int32_t pan, std
     SamplePosition position = voice.position;
     std::uint32_t i = 0;
 #ifdef ZBK_HAS_AVX2_FORMS
-    // Eight at a time while the positions stay well inside the wave (a backwards step, a
+    // Lanes of frames at a time while the positions stay well inside the wave (a backwards step, a
     // huge unsigned one, never does): as an instrument whose amplitude stays put.
     VoiceState steady;
     steady.envLevel = 1;
     steady.volume = Output::drumAmplitude(gain);
     steady.position = position;
     steady.step = step;
-    using Format = EightsFormat<0, Output::drumValueShift, 0, Output::stereo>;
-    i = renderEights<Format, false>(planEights(wave.count, 0, false, step), steady, 0, 0, wave.samples, pan, mix, 0,
-                                    frames);
+    using Format = LanesFormat<0, Output::drumValueShift, 0, Output::stereo>;
+    i = renderVectorLanes<Format, false>(wave.count, 0, false, steady, 0, 0, wave.samples, pan, mix, 0, frames);
     position = steady.position;
 #endif
     for (; i < frames; ++i) {

@@ -2,7 +2,7 @@
 
 #include "bank/ToneRecord.h"
 #include "synth/Envelope.h"
-#include "synth/SteadySamplesAvx2.h"
+#include "synth/SteadyVectorLanes.h"
 #include "synth/Vibrato.h"
 #include "synth/VoiceState.h"
 #include "synth/WaveWindow.h"
@@ -147,7 +147,7 @@ inline SoundingVibrato soundingVibrato(const VoiceState& v, const ToneRecord& to
 
 // `count` samples from mix frame `first` in which no envelope stage ends and the vibrato
 // adds nothing or, with `vibrato`, sounds with a depth growing by `depthRate` (see
-// soundingVibrato), eight at a time where the processor can and the read positions stay
+// soundingVibrato), several at a time where the processor can and the read positions stay
 // clear of the wave's end. False when the voice ended at the end of a waveform without
 // a loop.
 template <class Output, bool vibrato>
@@ -158,15 +158,16 @@ inline bool renderSteadySamples(VoiceState& v, const ToneRecord& tone, const Wav
     std::uint32_t done = 0;
     bool sounding = true;
 #ifdef ZBK_HAS_AVX2_FORMS
-    using Format = EightsFormat<Output::envelopeShift, Output::valueShift, Output::vibratoShift, Output::stereo>;
-    const EightsPlan plan = planEights(wave.count, loopReturn, true, v.step);
-    while (plan.usable && count - done >= 8 && sounding) {
-        const std::uint32_t eights = renderEights<Format, vibrato>(plan, v, vibratoPhaseShift(tone), depthRate,
-                                                                   wave.samples, pan, mix, first + done, count - done);
-        done += eights;
-        // Where no turn of eight fits (the end of a wave without a loop, or of a loop
+    using Format = LanesFormat<Output::envelopeShift, Output::valueShift, Output::vibratoShift, Output::stereo>;
+    const bool lanes = vectorForms() != VectorForms::plain;
+    while (lanes && count - done >= 8 && sounding) {
+        const std::uint32_t laned =
+            renderVectorLanes<Format, vibrato>(wave.count, loopReturn, true, v, vibratoPhaseShift(tone), depthRate,
+                                               wave.samples, pan, mix, first + done, count - done);
+        done += laned;
+        // Where no turn of the lanes fits (the end of a wave without a loop, or of a loop
         // shorter than eight steps): on one at a time, round the loop if there is one.
-        if (eights == 0)
+        if (laned == 0)
             sounding = renderSteadySamplesOneByOne<Output, vibrato>(v, tone, wave, loopReturn, pan, mix, first + done,
                                                                     std::min<std::uint32_t>(count - done, 8), done);
     }

@@ -1,6 +1,7 @@
 // An instrument voice renders long stretches in which no envelope stage ends and no
-// vibrato sounds in a faster loop, eight frames at a time where the processor can. Its
+// vibrato sounds in a faster loop, several frames at a time where the processor can. Its
 // output must stay the one the voice is defined by, one sample at a time.
+#include "audio/ProcessorFeatures.h"
 #include "synth/DrumRender.h"
 #include "synth/InstrumentRender.h"
 #include "synth/OutputFormats.h"
@@ -93,22 +94,29 @@ Case randomCase(std::mt19937& random, bool wild)
     return c;
 }
 
-// Renders `cases` cases that `makeCase` draws both ways, the defined one and the voice's,
-// and holds them to the same mix and the same voice afterwards.
+// Renders `cases` cases that `makeCase` draws both ways, the defined one and the voice's
+// in every vector form this processor runs, and holds them to the same mix and the same
+// voice afterwards.
 template <class MakeCase, class Defined, class Fast>
 void expectSameAsDefinition(int channels, int cases, std::uint32_t seed, MakeCase makeCase, Defined defined, Fast fast)
 {
-    std::mt19937 random(seed);
-    for (int n = 0; n < cases; ++n) {
-        const Case c = makeCase(random, n);
-        const auto frames = static_cast<std::uint32_t>(1 + random() % 400);
-        std::vector<std::int32_t> expected(frames * channels), got(frames * channels);
-        VoiceState definedVoice = c.voice, fastVoice = c.voice;
-        defined(definedVoice, c.tone, c.pan, expected.data(), frames);
-        fast(fastVoice, c.tone, c.pan, got.data(), frames);
-        ASSERT_EQ(expected, got) << "case " << n;
-        ASSERT_TRUE(definedVoice == fastVoice) << "case " << n;
+    for (const VectorForms form : {VectorForms::plain, VectorForms::avx2, VectorForms::avx512}) {
+        widestVectorFormsAllowed = form;
+        if (vectorForms() != form)
+            continue;
+        std::mt19937 random(seed);
+        for (int n = 0; n < cases; ++n) {
+            const Case c = makeCase(random, n);
+            const auto frames = static_cast<std::uint32_t>(1 + random() % 400);
+            std::vector<std::int32_t> expected(frames * channels), got(frames * channels);
+            VoiceState definedVoice = c.voice, fastVoice = c.voice;
+            defined(definedVoice, c.tone, c.pan, expected.data(), frames);
+            fast(fastVoice, c.tone, c.pan, got.data(), frames);
+            ASSERT_EQ(expected, got) << "case " << n << " in vector form " << static_cast<int>(form);
+            ASSERT_TRUE(definedVoice == fastVoice) << "case " << n << " in vector form " << static_cast<int>(form);
+        }
     }
+    widestVectorFormsAllowed = VectorForms::avx512;
 }
 
 template <class Output> void expectSameAsOneByOne(int channels)
