@@ -52,7 +52,8 @@ bool ReplacingFile::commit()
     }
     const bool synced = durability_ == Durability::synced;
     const bool written = (!synced || file_.flush()) && file_.close();
-    if (!written || !osfile::replaceFile(temporary_, target_)) {
+    if (!written ||
+        !(synced ? osfile::replaceFile(temporary_, target_) : osfile::replaceFileUnsynced(temporary_, target_))) {
         discard();
         return false;
     }

@@ -39,6 +39,11 @@ long processId();
 bool isDevice(const std::string& path);
 // Puts `temporary` in the place of `target` in one step, replacing what was there.
 bool replaceFile(const std::string& temporary, const std::string& target);
+// The same for a file whose content need not reach the disk before the system's own
+// time: where the system would start writing a file out when it replaces another (ext4
+// does, to guard writers that never sync), the two swap names in one step instead, and
+// the old file goes under the temporary name.
+bool replaceFileUnsynced(const std::string& temporary, const std::string& target);
 void removeFile(const std::string& name);
 // Gives `temporary` what the system keeps of `target`'s permissions, where it can.
 void keepPermissions(const std::string& target, const std::string& temporary);

@@ -88,6 +88,21 @@ bool replaceFile(const std::string& temporary, const std::string& target)
     return std::rename(temporary.c_str(), target.c_str()) == 0;
 }
 
+bool replaceFileUnsynced(const std::string& temporary, const std::string& target)
+{
+#ifdef RENAME_EXCHANGE
+    // Only a regular file is swapped out; anything else, or a system without the swap,
+    // is replaced as usual.
+    struct stat info {};
+    if (::lstat(target.c_str(), &info) == 0 && S_ISREG(info.st_mode) &&
+        ::renameat2(AT_FDCWD, temporary.c_str(), AT_FDCWD, target.c_str(), RENAME_EXCHANGE) == 0) {
+        ::unlink(temporary.c_str());
+        return true;
+    }
+#endif
+    return replaceFile(temporary, target);
+}
+
 void removeFile(const std::string& name)
 {
     std::remove(name.c_str());

@@ -92,6 +92,11 @@ bool replaceFile(const std::string& temporary, const std::string& target)
                        MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH) != 0;
 }
 
+bool replaceFileUnsynced(const std::string& temporary, const std::string& target)
+{
+    return replaceFile(temporary, target);
+}
+
 void removeFile(const std::string& name)
 {
     DeleteFileW(wideFileName(name).c_str());

@@ -5,6 +5,8 @@
 
 #include <gtest/gtest.h>
 
+#include <filesystem>
+
 #ifndef _WIN32
 #include <fcntl.h>
 #include <sys/stat.h>
@@ -72,30 +74,44 @@ TEST(File, AFullDiskIsNeverReportedAsWritten)
 
 TEST(ReplacingFile, ReplacesTheTargetOnlyOnCommit)
 {
-    TempDir dir;
-    const std::string target = dir.file("bank.zbk");
-    writeBytes(target, {1, 2, 3});
-    {
-        ReplacingFile replacing(target);
-        ASSERT_TRUE(replacing.open());
-        ASSERT_TRUE(replacing.file().write("new", 3));
-        EXPECT_EQ(readBytes(target), (std::vector<std::uint8_t>{1, 2, 3})) << "old file until commit";
-        ASSERT_TRUE(replacing.commit());
-    }
-    EXPECT_EQ(readBytes(target), (std::vector<std::uint8_t>{'n', 'e', 'w'}));
-    EXPECT_EQ(dir.entries().size(), 1u);
+    for (const auto durability : {ReplacingFile::Durability::synced, ReplacingFile::Durability::unsynced}) {
+        SCOPED_TRACE(durability == ReplacingFile::Durability::synced ? "synced" : "unsynced");
+        TempDir dir;
+        const std::string target = dir.file("bank.zbk");
+        writeBytes(target, {1, 2, 3});
+        {
+            ReplacingFile replacing(target, durability);
+            ASSERT_TRUE(replacing.open());
+            ASSERT_TRUE(replacing.file().write("new", 3));
+            EXPECT_EQ(readBytes(target), (std::vector<std::uint8_t>{1, 2, 3})) << "old file until commit";
+            ASSERT_TRUE(replacing.commit());
+        }
+        EXPECT_EQ(readBytes(target), (std::vector<std::uint8_t>{'n', 'e', 'w'}));
+        EXPECT_EQ(dir.entries().size(), 1u) << "neither the new file's temporary name nor the old file is left";
 
-    {
-        ReplacingFile abandoned(target);
-        ASSERT_TRUE(abandoned.open());
-        abandoned.file().write("xx", 2);
-    }
-    EXPECT_EQ(readBytes(target), (std::vector<std::uint8_t>{'n', 'e', 'w'}));
-    EXPECT_EQ(dir.entries().size(), 1u) << "an abandoned write leaves no temporary file";
+        {
+            ReplacingFile abandoned(target, durability);
+            ASSERT_TRUE(abandoned.open());
+            abandoned.file().write("xx", 2);
+        }
+        EXPECT_EQ(readBytes(target), (std::vector<std::uint8_t>{'n', 'e', 'w'}));
+        EXPECT_EQ(dir.entries().size(), 1u) << "an abandoned write leaves no temporary file";
 
-    ReplacingFile nowhere(dir.file("no-such-dir/bank.zbk"));
-    EXPECT_FALSE(nowhere.open());
-    EXPECT_FALSE(nowhere.commit());
+        // A directory in the target's place stays there, under its name.
+        const std::string folder = dir.file("folder");
+        ASSERT_TRUE(std::filesystem::create_directory(folder));
+        writeBytes(folder + "/inside", {7});
+        ReplacingFile ontoFolder(folder, durability);
+        ASSERT_TRUE(ontoFolder.open());
+        ASSERT_TRUE(ontoFolder.file().write("new", 3));
+        EXPECT_FALSE(ontoFolder.commit());
+        EXPECT_EQ(readBytes(folder + "/inside"), (std::vector<std::uint8_t>{7}));
+        EXPECT_EQ(dir.entries().size(), 2u);
+
+        ReplacingFile nowhere(dir.file("no-such-dir/bank.zbk"), durability);
+        EXPECT_FALSE(nowhere.open());
+        EXPECT_FALSE(nowhere.commit());
+    }
 }
 
 #ifndef _WIN32
