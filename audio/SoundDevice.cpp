@@ -1,6 +1,7 @@
 #include "audio/SoundDevice.h"
 
 #include <algorithm>
+#include <array>
 #include <chrono>
 #include <cstring>
 #include <new>
@@ -314,22 +315,40 @@ bool SoundDevice::fillNext(int n)
 
 void SoundDevice::renderBuffer(std::uint8_t* out)
 {
-    MixBuffer mix;
-    const std::int32_t count = blockFrames_ * channels_;
+    // Room for a whole buffer of the largest format, for a stretch of blocks that long.
+    std::array<std::int32_t, mixBufferValues * blocksPerBuffer> mix;
     const std::int32_t gain = outputGain_.load();
-    for (int block = 0; block < blocksPerBuffer; ++block) {
+    for (int block = 0; block < blocksPerBuffer;) {
+        std::int32_t count;
         {
             std::lock_guard lock(renderLock_);
+            const int blocks = startSpan(blocksPerBuffer - block);
+            const std::int32_t frames = blocks * blockFrames_;
+            count = frames * channels_;
             std::fill_n(mix.begin(), count, 0);
             for (SoundSource* source = sources_; source != nullptr; source = source->next) {
                 if (SoundSource::RenderRoutine routine = source->renderRoutine.load())
-                    routine(*source, mix.data(), blockFrames_);
+                    routine(*source, mix.data(), frames);
             }
+            block += blocks;
         }
         if (gain != unitOutputGain)
             applyGain(mix.data(), count, gain);
         out = convertRoutine_(out, mix.data(), count);
     }
+}
+
+int SoundDevice::startSpan(int most)
+{
+    int blocks = most;
+    bool asked = false;
+    for (SoundSource* source = sources_; source != nullptr; source = source->next) {
+        if (SoundSource::SpanRoutine routine = source->spanRoutine.load()) {
+            blocks = std::clamp(routine(*source, blocks), 1, blocks);
+            asked = true;
+        }
+    }
+    return asked ? blocks : 1;
 }
 
 std::uint8_t* SoundDevice::convert16(std::uint8_t* out, const std::int32_t* mix, std::int32_t count)

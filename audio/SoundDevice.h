@@ -112,6 +112,9 @@ private:
     // Whether a wake-up of the render thread is refilling, for `waitForRefills`.
     void setRefilling(bool refilling);
     void renderBuffer(std::uint8_t* out);
+    // Asks the sources' span routines, under the render lock, how many blocks (up to
+    // `most`) the next stretch takes: 1 where none has one.
+    int startSpan(int most);
     int silenceByte() const;
     // Ends the thread and the output and frees the buffers, keeping `status`.
     void release();

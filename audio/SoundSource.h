@@ -9,9 +9,10 @@
 class SoundDevice;
 
 // Something the sound device pulls samples from. Connected to a device, it sits in the
-// device's source list, and the render thread calls its `renderRoutine` once per block to
-// add one block of samples into the device's 32-bit mix buffer (interleaved left, right
-// on a 2-channel device). The base class plays a PCM buffer of its own, made silent by
+// device's source list, and the render thread calls its `renderRoutine` once per block
+// (or per stretch of blocks, where a source's `spanRoutine` allows one) to add that many
+// frames into the device's 32-bit mix buffer (interleaved left, right on a 2-channel
+// device). The base class plays a PCM buffer of its own, made silent by
 // `allocate` or read from a WAV file by `loadWave`; `bufferLength` and `playPosition`
 // count frames.
 //
@@ -27,8 +28,14 @@ public:
     static constexpr std::uint32_t errorWaveFile = 0x80000006u;
     static constexpr std::uint32_t errorBusy = 0x80000008u;
 
-    // What the device calls per block: adds `frames` frames into `mix`.
+    // What the device calls per block or stretch: adds `frames` frames into `mix`.
     using RenderRoutine = void (*)(SoundSource& source, std::int32_t* mix, std::int32_t frames);
+    // What the device calls, for a source that has one, at the start of each stretch of
+    // blocks, before any render routine: does the source's work for the stretch's first
+    // block and says how many blocks, 1 to `most`, the stretch may take; every render
+    // routine then adds them in one call. Where no source has one, the device renders
+    // block by block.
+    using SpanRoutine = std::int32_t (*)(SoundSource& source, std::int32_t most);
 
     SoundSource();
     virtual ~SoundSource();
@@ -80,6 +87,7 @@ public:
     SoundDevice* listedBy = nullptr;
     File waveFile;
     std::atomic<RenderRoutine> renderRoutine{nullptr};
+    std::atomic<SpanRoutine> spanRoutine{nullptr};
     std::vector<std::uint8_t> buffer;
 
 private:

@@ -61,9 +61,11 @@ bool SongPlayer::connect(SoundDevice& target, std::int32_t channelCount)
     tailFrames_ = static_cast<std::uint64_t>(std::llround(tail));
     next_ = 0;
     nextFrame_ = frameOf(0);
+    blockFrames_ = static_cast<std::uint64_t>(target.blockFrames());
     if (!pool_.connect(target))
         return false;
-    renderRoutine.store(&renderBlock);
+    renderRoutine.store(&countFrames);
+    spanRoutine.store(&startSpan);
     return true;
 }
 
@@ -77,32 +79,42 @@ std::uint64_t SongPlayer::frameOf(std::size_t event)
     return tempo_.frameAt(song_.events[event].tick, static_cast<std::uint32_t>(sampleRate));
 }
 
-void SongPlayer::renderBlock(SoundSource& source, std::int32_t*, std::int32_t frames)
+std::int32_t SongPlayer::startSpan(SoundSource& source, std::int32_t most)
 {
-    if (frames > 0)
-        static_cast<SongPlayer&>(source).playBlock(static_cast<std::uint64_t>(frames));
+    return static_cast<SongPlayer&>(source).playBlock(most);
 }
 
-void SongPlayer::playBlock(std::uint64_t frames)
+void SongPlayer::countFrames(SoundSource& source, std::int32_t*, std::int32_t frames)
+{
+    auto& player = static_cast<SongPlayer&>(source);
+    if (frames > 0 && !player.finished_.load())
+        player.rendered_.store(player.rendered_.load() + static_cast<std::uint64_t>(frames));
+}
+
+std::int32_t SongPlayer::playBlock(std::int32_t most)
 {
     if (finished_.load())
-        return;
+        return most;
     const std::uint64_t start = rendered_.load();
     if (next_ == song_.events.size() && start >= endFrame_ &&
         (start - endFrame_ >= tailFrames_ || !pool_.anySounding(renderLockHeld))) {
         pool_.silenceAll(renderLockHeld);
         finishFrame_.store(start);
         finished_.store(true);
-        return;
+        return most;
     }
     pool_.advanceFades(renderLockHeld);
-    const std::uint64_t end = start + frames;
+    const std::uint64_t end = start + blockFrames_;
     while (next_ < song_.events.size() && nextFrame_ < end) {
         apply(song_.events[next_]);
         ++next_;
         nextFrame_ = frameOf(next_);
     }
-    rendered_.store(end);
+    // The blocks before the one with the next event render in one go. The song's end is
+    // looked for block by block, and a stolen drum's fade steps once a block.
+    if (next_ == song_.events.size() || pool_.fading(renderLockHeld))
+        return 1;
+    return static_cast<std::int32_t>(std::min<std::uint64_t>((nextFrame_ - start) / blockFrames_, most));
 }
 
 void SongPlayer::apply(const midi::ChannelEvent& event)

@@ -46,8 +46,11 @@ public:
     std::uint64_t finishFrame() const { return finishFrame_.load(); }
 
 private:
-    static void renderBlock(SoundSource& source, std::int32_t* mix, std::int32_t frames);
-    void playBlock(std::uint64_t frames);
+    static std::int32_t startSpan(SoundSource& source, std::int32_t most);
+    static void countFrames(SoundSource& source, std::int32_t* mix, std::int32_t frames);
+    // Applies the events of the block that starts at the frames rendered so far; how
+    // many blocks, up to `most`, render before the next has events or work of its own.
+    std::int32_t playBlock(std::int32_t most);
     std::uint64_t frameOf(std::size_t event);
     void apply(const midi::ChannelEvent& event);
     void noteOn(std::uint8_t channel, std::uint8_t key, std::uint8_t velocity);
@@ -75,6 +78,7 @@ private:
     std::uint64_t nextFrame_ = 0;
     std::uint64_t endFrame_ = 0;
     std::uint64_t tailFrames_ = 0;
+    std::uint64_t blockFrames_ = 1;
     std::atomic<std::uint64_t> rendered_{0};
     std::atomic<std::uint64_t> finishFrame_{0};
     std::atomic<bool> finished_{false};

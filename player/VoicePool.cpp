@@ -101,6 +101,11 @@ void VoicePool::advanceFades(RenderLockHeld)
     }
 }
 
+bool VoicePool::fading(RenderLockHeld) const
+{
+    return std::any_of(slots_.begin(), slots_.end(), [](const auto& slot) { return slot->drumFadeLeft > 0; });
+}
+
 bool VoicePool::anySounding(RenderLockHeld) const
 {
     return std::any_of(slots_.begin(), slots_.end(),

@@ -47,6 +47,8 @@ public:
     Slot& take(RenderLockHeld);
     // Steps the fades of stolen drum voices, once at the start of each block.
     void advanceFades(RenderLockHeld);
+    // Whether a stolen drum's fade is under way.
+    bool fading(RenderLockHeld) const;
     bool anySounding(RenderLockHeld) const;
     void silenceAll(RenderLockHeld);
 

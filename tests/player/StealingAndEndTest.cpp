@@ -78,6 +78,36 @@ TEST_F(StealingTest, WithoutAReleasedVoiceTheOldestNoteIsTaken)
                 blockOf(song, 100));
 }
 
+// A stolen drum steps its volume down once a block and is silent eight blocks on, also
+// where the next event is far away and the blocks between render in one go.
+TEST_F(StealingTest, AStolenDrumFadesOutBlockByBlock)
+{
+    for (std::uint32_t d = 0; d < 3; ++d) {
+        ASSERT_TRUE(bank->addDrumTone());
+        const WaveRef wave = scrambledWave(60000);
+        bank->appendWave(wave);
+        bank->setDrumTone(d, drumTone(wave));
+        bank->drumMaps()[0][36 + d] = static_cast<std::int32_t>(d);
+    }
+    const midi::Song song = songOf({message(0, 0x99, 36, 127), message(20, 0x99, 37, 127), message(100, 0x99, 38, 127),
+                                    message(900, 0xB0, 7, 100)});
+    SongPlayer::Options two;
+    two.voices = 2;
+    const auto played = playSong(song, *bank, 12, two);
+    const std::uint32_t volume = voiceVolume(127, 100, 127);
+    const auto drum = [&](std::uint32_t d, std::uint64_t on) {
+        return LoneNote{bank->getDrumTone(d), noteFrequency(static_cast<std::uint8_t>(36 + d)), volume,
+                        blockOf(song, on)};
+    };
+    const auto survivors = renderAlone({drum(1, 20), drum(2, 100)}, 192);
+    const auto steal = static_cast<std::size_t>(blockOf(song, 100) * blockFrames * 2);
+    const auto silent = steal + VoicePool::drumFadeBlocks * blockFrames * 2;
+    ASSERT_LT(silent, played.size());
+    EXPECT_NE(played[silent - 2], survivors[silent - 2]) << "the stolen drum still sounds in its last block";
+    EXPECT_SAME_SAMPLES(std::vector<std::int16_t>(survivors.begin() + silent, survivors.end()),
+                        std::vector<std::int16_t>(played.begin() + silent, played.end()));
+}
+
 // Plays a song until it has finished; the frame it ended at.
 std::uint64_t finishOf(const midi::Song& song, const ToneBank& bank, double tail, std::vector<std::int16_t>& played)
 {
