@@ -2,13 +2,22 @@
 
 #include "cli/Arguments.h"
 #include "cli/Command.h"
+#include "platform/Memory.h"
 
 #include <cerrno>
 #include <cstring>
+#include <filesystem>
+#include <system_error>
 
 std::string openBank(ToneBank& bank, const std::string& path)
 {
     refuseStandardInput(path);
+    // The bank's waves take about the file's size, its tables and the reader's buffer a
+    // little more.
+    std::error_code error;
+    const std::uintmax_t size = std::filesystem::file_size(path, error);
+    if (!error)
+        osmemory::prepareHeap(static_cast<std::size_t>(size + size / 4));
     BankLoadResult result;
     if (!bank.loadBank(path.c_str(), &result))
         throw CommandError((result.reason == BankLoadResult::cannotOpen ? "cannot open " : "cannot load ") + path +
